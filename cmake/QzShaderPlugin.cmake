@@ -1,0 +1,44 @@
+# qz_add_shader_plugin(<ShaderName> SOURCES <files...> DECLARATION <file.mi>)
+#
+# Builds one shader plug-in: a shared library named exactly like the shader
+# (no "lib" prefix, as renderers load shader libraries by their own name),
+# with the binding layer linked in whole and statically. The library exports
+# the shader's four entries and miSetModuleHandle, and nothing else: the
+# export list is generated from the shader name at configure time.
+function(qz_add_shader_plugin name)
+  cmake_parse_arguments(PARSE_ARGV 1 arg "" "DECLARATION" "SOURCES")
+
+  add_library(${name} MODULE ${arg_SOURCES})
+  set_target_properties(${name} PROPERTIES PREFIX "" OUTPUT_NAME ${name}
+    LIBRARY_OUTPUT_DIRECTORY "${PROJECT_BINARY_DIR}/plugins")
+  target_link_libraries(${name} PRIVATE qz_plugin_options
+    "$<LINK_LIBRARY:WHOLE_ARCHIVE,hostbind>")
+
+  set(QZ_SHADER_NAME ${name})
+  if(WIN32)
+    set(exports "${CMAKE_CURRENT_BINARY_DIR}/${name}.def")
+    configure_file("${PROJECT_SOURCE_DIR}/cmake/exports.def.in" "${exports}" @ONLY)
+    target_sources(${name} PRIVATE "${exports}")
+    target_link_options(${name} PRIVATE -static-libgcc -static-libstdc++
+      -Wl,--exclude-all-symbols)
+  else()
+    set(exports "${CMAKE_CURRENT_BINARY_DIR}/${name}.map")
+    configure_file("${PROJECT_SOURCE_DIR}/cmake/exports.map.in" "${exports}" @ONLY)
+    target_link_options(${name} PRIVATE "-Wl,--version-script=${exports}"
+      -Wl,--no-undefined -Wl,-z,now -Wl,-z,relro)
+    set_property(TARGET ${name} APPEND PROPERTY LINK_DEPENDS "${exports}")
+  endif()
+
+  # Copy the declaration beside the built plug-in so the build tree works as
+  # a library/include path of its own.
+  if(arg_DECLARATION)
+    configure_file("${arg_DECLARATION}"
+      "${PROJECT_BINARY_DIR}/declarations/${name}.mi" COPYONLY)
+    install(FILES "${arg_DECLARATION}"
+      DESTINATION "${CMAKE_INSTALL_DATADIR}/qzfractal/include")
+  endif()
+
+  install(TARGETS ${name} LIBRARY DESTINATION "${CMAKE_INSTALL_LIBDIR}/qzfractal"
+    RUNTIME DESTINATION "${CMAKE_INSTALL_LIBDIR}/qzfractal")
+  set_property(GLOBAL APPEND PROPERTY QZ_SHADER_PLUGINS ${name})
+endfunction()
