@@ -124,8 +124,8 @@ TEST(BindingDiagnostics, SecondHandleSwitchesTheWholeLayer) {
   // invalid (0); back on A, A answers again.
   EXPECT_EQ(child.standardOutput, "2 1 3 0 0.04");
   // Only the module without the name made a message, once.
-  EXPECT_TRUE(std::regex_match(child.standardError,
-                               std::regex("dlsym failed on \"mi_phen_eval\" \\(handle: [0-9a-f]{8} error: [0-9]+\\)\n")))
+  EXPECT_TRUE(std::regex_match(
+      child.standardError, std::regex("dlsym failed on \"mi_phen_eval\" \\(handle: [0-9a-f]{8} error: [0-9]+\\)\n")))
       << child.standardError;
 }
 

@@ -51,9 +51,8 @@ TEST_F(FrameTest, ConnectionTagDecidesBetweenOwnValueAndHost) {
     int32_t tag;
     bool connected;
   };
-  const Case cases[] = {{0, 1, false},  {2, 1, false}, {1, 0, false}, {1, -2, false},
-                        {1, -1, true},  {1, 1, true},  {1, 2, true},  {1, -3, true},
-                        {1, INT32_MIN, true}, {1, 0x7FFFFFFE, true}};
+  const Case cases[] = {{0, 1, false}, {2, 1, false}, {1, 0, false}, {1, -2, false},       {1, -1, true},
+                        {1, 1, true},  {1, 2, true},  {1, -3, true}, {1, INT32_MIN, true}, {1, 0x7FFFFFFE, true}};
   for (const Case &c : cases) {
     records.setGhostFlag(c.flag);
     records.setTag(16, c.tag);

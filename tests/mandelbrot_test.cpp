@@ -67,11 +67,11 @@ TEST_F(MandelbrotTest, FullViewSamples) {
     float u, v, expected;
   };
   fill(View{});
-  for (const Case &c : {Case{0.0f, 0.5f, 0.0f},               // c = -2: z runs 0, -2, 2, 2, ...
-                        Case{0.5f, 0.5f, 0.0f},               // c = -0.5
-                        Case{1.0f, 0.5f, 4.0f / 100.0f},      // c = 1: z runs 0, 1, 2, 5
-                        Case{0.0f, 0.0f, 3.0f / 100.0f},      // c = (-2, -1.5)
-                        Case{1.0f, 1.0f, 3.0f / 100.0f}})     // c = (1, 1.5)
+  for (const Case &c : {Case{0.0f, 0.5f, 0.0f},           // c = -2: z runs 0, -2, 2, 2, ...
+                        Case{0.5f, 0.5f, 0.0f},           // c = -0.5
+                        Case{1.0f, 0.5f, 4.0f / 100.0f},  // c = 1: z runs 0, 1, 2, 5
+                        Case{0.0f, 0.0f, 3.0f / 100.0f},  // c = (-2, -1.5)
+                        Case{1.0f, 1.0f, 3.0f / 100.0f}}) // c = (1, 1.5)
     EXPECT_EQ(shadeAt(c.u, c.v), c.expected) << c.u << "," << c.v;
   EXPECT_EQ(shadeAt(1.0f, 0.5f), 0.04f);
 }
@@ -83,11 +83,10 @@ TEST_F(MandelbrotTest, EscapeStepOnTheRealAxis) {
     float expected;
   };
   const Case cases[] = {
-      {4.0f, 5.0f, 100, 0.03f},          // |c|^2 = 16 is not above 16 at n = 2
-      {5.0f, 6.0f, 11, 2.0f / 11.0f},    // smallest budget; escape at n = 2
-      {0.34f, 1.0f, 11, 0.0f},           // would escape at n = 11: not below 11
-      {0.34f, 1.0f, 12, 11.0f / 12.0f},
-      {0.26f, 1.0f, 1000, 0.032f},
+      {4.0f, 5.0f, 100, 0.03f},       // |c|^2 = 16 is not above 16 at n = 2
+      {5.0f, 6.0f, 11, 2.0f / 11.0f}, // smallest budget; escape at n = 2
+      {0.34f, 1.0f, 11, 0.0f},        // would escape at n = 11: not below 11
+      {0.34f, 1.0f, 12, 11.0f / 12.0f}, {0.26f, 1.0f, 1000, 0.032f},
   };
   for (const Case &c : cases) {
     fill(View{c.left, c.right, 1.0f, 0.0f, c.iterations, 0});
@@ -158,8 +157,8 @@ TEST_F(MandelbrotTest, NonFiniteRectanglesNeverEscapeEarly) {
   // infinity that fails or passes the escape test at once.
   const Case cases[] = {
       {View{nan, nan, nan, nan, 9999, 0}, 0.0f},
-      {View{-inf, 1, 1.5f, -1.5f, 100, 0}, 0.0f},           // c = (NaN, 0): u*inf with u = 0.5 is inf, inf-inf NaN
-      {View{-2, inf, 1.5f, -1.5f, 100, 0}, 2.0f / 100.0f},  // cr = +inf escapes at n = 2
+      {View{-inf, 1, 1.5f, -1.5f, 100, 0}, 0.0f},          // c = (NaN, 0): u*inf with u = 0.5 is inf, inf-inf NaN
+      {View{-2, inf, 1.5f, -1.5f, 100, 0}, 2.0f / 100.0f}, // cr = +inf escapes at n = 2
       {View{-2, 1, 1.5f, -1.5f, 100, 0}, 0.0f},
   };
   for (const Case &c : cases) {

@@ -33,8 +33,8 @@ TEST_F(ResolverTest, HandlePrintsAsItsLow32BitsInEightLowerCaseDigits) {
     uintptr_t handle;
     const char *digits;
   };
-  for (const Case &c : {Case{0x1234567800400000u, "00400000"}, Case{0x1A2B3C4Du, "1a2b3c4d"},
-                        Case{0xFFFFFFFF00000001u, "00000001"}}) {
+  for (const Case &c :
+       {Case{0x1234567800400000u, "00400000"}, Case{0x1A2B3C4Du, "1a2b3c4d"}, Case{0xFFFFFFFF00000001u, "00000001"}}) {
     miSetModuleHandle(fakeAddress(c.handle));
     scriptedLoader().errorCode = 42;
     EXPECT_EQ(qzhbResolve(qzhbSlot_mi_phen_eval), nullptr);

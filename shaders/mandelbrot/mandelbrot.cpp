@@ -41,8 +41,7 @@ void shadeMandelbrot(miScalar *result, miState *state, const qzFractalMandelbrot
     return;
 
   // Read the list anew: evaluating a connected parameter ran another shader.
-  const unsigned char *entry =
-      qzStateTextureList(state) + static_cast<size_t>(texSpace) * QZ_TEXTURE_ENTRY_SIZE;
+  const unsigned char *entry = qzStateTextureList(state) + static_cast<size_t>(texSpace) * QZ_TEXTURE_ENTRY_SIZE;
   miScalar u;
   miScalar v;
   memcpy(&u, entry, sizeof u);

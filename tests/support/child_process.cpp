@@ -46,7 +46,8 @@ ChildResult runChildScenario(const std::string &name) {
   const fs::path outPath = dir / (stem + ".out");
   // std::system runs the platform's shell (sh, or cmd under Windows); both
   // understand these redirections.
-  const std::string command = "\"" + selfPath() + "\" --qz-child=" + name + " >\"" + outPath.string() + "\" 2>\"" + errPath.string() + "\"";
+  const std::string command =
+      "\"" + selfPath() + "\" --qz-child=" + name + " >\"" + outPath.string() + "\" 2>\"" + errPath.string() + "\"";
   ChildResult result;
   const int status = std::system(command.c_str());
 #if defined(_WIN32)

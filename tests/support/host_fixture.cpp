@@ -43,7 +43,8 @@ void HostRecords::clearTextureList() {
 
 void *RecordingHost::handle(void *context, void *, void *param, int) {
   auto *self = static_cast<RecordingHost *>(context);
-  const auto offset = static_cast<size_t>(static_cast<unsigned char *>(param) - static_cast<unsigned char *>(self->records_.block()));
+  const auto offset =
+      static_cast<size_t>(static_cast<unsigned char *>(param) - static_cast<unsigned char *>(self->records_.block()));
   std::lock_guard lock(self->mutex_);
   self->requests_.push_back(offset);
   auto found = self->answers_.find(offset);

@@ -35,7 +35,9 @@ public:
   void *block() { return arena_ + kBlockStart; }
   unsigned char *arena() { return arena_; }
 
-  template <typename T> void set(size_t offset, const T &value) { std::memcpy(arena_ + kBlockStart + offset, &value, sizeof value); }
+  template <typename T> void set(size_t offset, const T &value) {
+    std::memcpy(arena_ + kBlockStart + offset, &value, sizeof value);
+  }
   template <typename T> T get(size_t offset) const {
     T value;
     std::memcpy(&value, arena_ + kBlockStart + offset, sizeof value);

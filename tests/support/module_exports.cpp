@@ -63,7 +63,10 @@ std::set<std::string> elfExports(const std::vector<unsigned char> &file) {
 
 std::set<std::string> exportedNames(const std::string &path) {
   const std::vector<unsigned char> file = readAll(path);
-  if (file.size() >= 4 && std::memcmp(file.data(), "\x7f" "ELF", 4) == 0)
+  if (file.size() >= 4 && std::memcmp(file.data(),
+                                      "\x7f"
+                                      "ELF",
+                                      4) == 0)
     return elfExports(file);
   throw std::runtime_error(path + ": unknown module format");
 }

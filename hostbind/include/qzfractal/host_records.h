@@ -39,8 +39,6 @@ static inline const unsigned char *qzStateTextureList(const miState *state) {
 }
 
 /* The record of the shader the host is running now. */
-static inline const unsigned char *qzStateShader(const miState *state) {
-  return qzReadPointer(state, QZ_STATE_SHADER);
-}
+static inline const unsigned char *qzStateShader(const miState *state) { return qzReadPointer(state, QZ_STATE_SHADER); }
 
 #endif

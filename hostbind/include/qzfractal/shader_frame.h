@@ -72,20 +72,20 @@ static inline void qzClearResult(miColor *result) { *result = miColor{0.0f, 0.0f
 // The shader entry returns 1 on every path: a null result is left alone, the
 // result is cleared first, and a null state or parameter block ends the call
 // before the work begins. Invalid input leaves the result as the work left it.
-#define QZ_DEFINE_SHADER(Name, ResultType, ParamType, Work)                                              \
-  extern "C" QZ_EXPORT miBoolean Name(ResultType *result, miState *state, ParamType *params) {           \
-    if (!result)                                                                                         \
-      return 1;                                                                                          \
-    qzClearResult(result);                                                                               \
-    if (!state || !params)                                                                               \
-      return 1;                                                                                          \
-    Work(result, state, params);                                                                         \
-    return 1;                                                                                            \
-  }                                                                                                      \
-  extern "C" QZ_EXPORT void Name##_init(miState *state, void *params, miBoolean *instanceInit) {         \
-    qzFrameInit(state, params, instanceInit);                                                            \
-  }                                                                                                      \
-  extern "C" QZ_EXPORT void Name##_exit(miState *state, void *params) { qzFrameExit(state, params); }   \
+#define QZ_DEFINE_SHADER(Name, ResultType, ParamType, Work)                                                            \
+  extern "C" QZ_EXPORT miBoolean Name(ResultType *result, miState *state, ParamType *params) {                         \
+    if (!result)                                                                                                       \
+      return 1;                                                                                                        \
+    qzClearResult(result);                                                                                             \
+    if (!state || !params)                                                                                             \
+      return 1;                                                                                                        \
+    Work(result, state, params);                                                                                       \
+    return 1;                                                                                                          \
+  }                                                                                                                    \
+  extern "C" QZ_EXPORT void Name##_init(miState *state, void *params, miBoolean *instanceInit) {                       \
+    qzFrameInit(state, params, instanceInit);                                                                          \
+  }                                                                                                                    \
+  extern "C" QZ_EXPORT void Name##_exit(miState *state, void *params) { qzFrameExit(state, params); }                  \
   extern "C" QZ_EXPORT miInteger Name##_version(void) { return qzFrameVersion(); }
 
 #endif
