@@ -25,7 +25,12 @@ function(qz_add_shader_plugin name)
     set(exports "${CMAKE_CURRENT_BINARY_DIR}/${name}.map")
     configure_file("${PROJECT_SOURCE_DIR}/cmake/exports.map.in" "${exports}" @ONLY)
     target_link_options(${name} PRIVATE "-Wl,--version-script=${exports}"
-      -Wl,--no-undefined -Wl,-z,now -Wl,-z,relro)
+      -Wl,-z,now -Wl,-z,relro)
+    # An instrumented plug-in takes the sanitizer runtime from the executable
+    # that loads it (see QzSanitizers.cmake).
+    if(NOT QZ_INSTRUMENTED)
+      target_link_options(${name} PRIVATE -Wl,--no-undefined)
+    endif()
     set_property(TARGET ${name} APPEND PROPERTY LINK_DEPENDS "${exports}")
   endif()
 
