@@ -1,5 +1,7 @@
 #include "dynamic_library.h"
 
+#include <algorithm>
+#include <sstream>
 #include <utility>
 
 #if defined(_WIN32)
@@ -47,6 +49,15 @@ void *DynamicLibrary::rawSymbol(const char *name) const {
 
 std::string pluginPath(const std::string &shaderName) {
   return std::string(QZ_PLUGIN_DIR) + "/" + shaderName + QZ_MODULE_SUFFIX;
+}
+
+std::vector<std::string> builtPlugins() {
+  std::vector<std::string> names;
+  std::stringstream list(QZ_SHADER_PLUGINS);
+  for (std::string name; std::getline(list, name, ',');)
+    names.push_back(name);
+  std::sort(names.begin(), names.end());
+  return names;
 }
 
 std::string testHostPath(const std::string &hostName) {

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace qztest {
 
@@ -29,6 +30,8 @@ private:
 
 // Paths of the build's artefacts, set by the test build.
 std::string pluginPath(const std::string &shaderName);
+// The shader plug-ins this build made, by name, in alphabetical order.
+std::vector<std::string> builtPlugins();
 std::string testHostPath(const std::string &hostName);
 
 } // namespace qztest
