@@ -52,6 +52,11 @@ if [ ! -e "$ready" ]; then
 fi
 
 [ "${1:-}" = "--prepare" ] && exit 0
+# CTest waits for every process that holds its output pipe. Wine's server and
+# its background processes (services, device drivers) outlive each program
+# and would hold that pipe for seconds after every test, so a fresh server is
+# started here with no standard streams, kept for 10 s between programs, and
+# wineboot starts the background processes under it the same way.
 if "$wineserver" -p10 </dev/null >/dev/null 2>&1; then
   "$wine" wineboot </dev/null >/dev/null 2>&1 || true
 fi
