@@ -16,16 +16,20 @@ export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
 unset DISPLAY WAYLAND_DISPLAY
 
-# Debian's wine64 package keeps its loader out of PATH; the wine package adds
-# wrappers there. Either will do.
-wine="$(command -v wine64 || true)"
-[ -n "$wine" ] || wine=/usr/lib/wine/wine64
-wineserver="$(command -v wineserver || true)"
-[ -n "$wineserver" ] || wineserver="$(dirname "$wine")/wineserver"
-if [ ! -x "$wine" ]; then
+# Debian's wine64 package keeps its programs out of PATH; the wine package
+# adds wrappers there. Either will do.
+first_executable() {
+  for candidate in "$@"; do
+    if [ -n "$candidate" ] && [ -x "$candidate" ]; then
+      echo "$candidate"
+      return 0
+    fi
+  done
   echo "wine-run: Wine is not installed (scripts/install-deps.sh installs it)" >&2
   exit 127
-fi
+}
+wine="$(first_executable "$(command -v wine64)" /usr/lib/wine/wine64)"
+wineserver="$(first_executable "$(command -v wineserver)" /usr/lib/wine/wineserver)"
 
 ready="$WINEPREFIX/.qzfractal-ready"
 if [ ! -e "$ready" ]; then
