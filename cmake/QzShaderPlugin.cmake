@@ -23,8 +23,11 @@ function(qz_add_shader_plugin name)
   else()
     set(exports "${CMAKE_CURRENT_BINARY_DIR}/${name}.map")
     configure_file("${PROJECT_SOURCE_DIR}/cmake/exports.map.in" "${exports}" @ONLY)
+    # --as-needed: the compiler driver names its C++ runtime on every link
+    # (clang, unlike Debian's gcc, keeps it when nothing uses it); a plug-in
+    # must not need it.
     target_link_options(${name} PRIVATE "-Wl,--version-script=${exports}"
-      -Wl,-z,now -Wl,-z,relro)
+      -Wl,--as-needed -Wl,-z,now -Wl,-z,relro)
     # An instrumented plug-in takes the sanitizer runtime from the executable
     # that loads it (see QzSanitizers.cmake).
     if(NOT QZ_INSTRUMENTED)

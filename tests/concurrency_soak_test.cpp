@@ -10,7 +10,6 @@
 #include <algorithm>
 #include <array>
 #include <atomic>
-#include <barrier>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
@@ -19,6 +18,7 @@
 #include <vector>
 
 #include "host_fixture.h"
+#include "round_barrier.h"
 #include "stderr_capture.h"
 
 namespace {
@@ -164,10 +164,10 @@ TEST(ConcurrencySoak, ShadingWhileOtherThreadsMakeFirstCallsAfterAFreshHandle) {
   StderrCapture diagnostics;
   std::atomic<int> rebound{0}; // the plug-in handed the module this round
   std::atomic<bool> keepGoing{true};
-  std::atomic<int> released{-1}; // the round whose first calls may start
   std::atomic<int> firstCallersDone{0};
   std::atomic<long> wrong{0}, calls{0};
-  std::barrier roundEdge(kSteadyThreads + kFirstCallers + 1);
+  RoundBarrier roundEdge(kSteadyThreads + kFirstCallers + 1);
+  RoundBarrier handOver(kFirstCallers + 1); // the module is handed over: first calls may start
 
   auto check = [&](size_t j, Worker &w, int s) {
     if (run(allJobs[j], w, s) != expected[j][static_cast<size_t>(s)])
@@ -180,7 +180,7 @@ TEST(ConcurrencySoak, ShadingWhileOtherThreadsMakeFirstCallsAfterAFreshHandle) {
     Worker w;
     Worker::current = &w;
     for (int s = id;;) {
-      roundEdge.arrive_and_wait();
+      roundEdge.arriveAndWait();
       if (!keepGoing.load())
         return;
       const int busy = rebound.load();
@@ -190,7 +190,7 @@ TEST(ConcurrencySoak, ShadingWhileOtherThreadsMakeFirstCallsAfterAFreshHandle) {
             check(j, w, s);
         s = (s + 7) % kSamples;
       } while (firstCallersDone.load() < kFirstCallers);
-      roundEdge.arrive_and_wait();
+      roundEdge.arriveAndWait();
     }
   };
   // First callers wait for the hand-over, then all shade with that plug-in
@@ -198,19 +198,18 @@ TEST(ConcurrencySoak, ShadingWhileOtherThreadsMakeFirstCallsAfterAFreshHandle) {
   auto firstCaller = [&](int id) {
     Worker w;
     Worker::current = &w;
-    for (int round = 0;; ++round) {
-      roundEdge.arrive_and_wait();
+    for (;;) {
+      roundEdge.arriveAndWait();
       if (!keepGoing.load())
         return;
-      while (released.load() != round)
-        released.wait(round - 1);
+      handOver.arriveAndWait();
       const int busy = rebound.load();
       for (int step = 0; step < kSamples; ++step)
         for (size_t j = 0; j < allJobs.size(); ++j)
           if (uses(allJobs[j], busy))
             check(j, w, (id * 16 + step) % kSamples);
       firstCallersDone.fetch_add(1);
-      roundEdge.arrive_and_wait();
+      roundEdge.arriveAndWait();
     }
   };
 
@@ -225,15 +224,14 @@ TEST(ConcurrencySoak, ShadingWhileOtherThreadsMakeFirstCallsAfterAFreshHandle) {
   for (; rounds < kMinimumRounds || std::chrono::steady_clock::now() - start < kBudget; ++rounds) {
     rebound.store(rounds % kPluginCount);
     firstCallersDone.store(0);
-    roundEdge.arrive_and_wait(); // round starts: steady threads shade
+    roundEdge.arriveAndWait(); // round starts: steady threads shade
     // No thread is inside this plug-in now; the others keep shading.
     plugin(kPluginNames[rounds % kPluginCount]).setModuleHandle(host.library.handle());
-    released.store(rounds);
-    released.notify_all();
-    roundEdge.arrive_and_wait(); // round ends: nobody is inside a plug-in
+    handOver.arriveAndWait();
+    roundEdge.arriveAndWait(); // round ends: nobody is inside a plug-in
   }
   keepGoing.store(false);
-  roundEdge.arrive_and_wait();
+  roundEdge.arriveAndWait();
   for (std::thread &thread : threads)
     thread.join();
 

@@ -6,12 +6,12 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <barrier>
 #include <cstdint>
 #include <thread>
 #include <vector>
 
 #include "binding_table.h"
+#include "round_barrier.h"
 #include "scripted_platform.h"
 #include "stderr_capture.h"
 
@@ -30,13 +30,13 @@ TEST(ResolverSoak, RacingFirstCallsFillEverySlotWithItsOwnAddress) {
   qztest::StderrCapture diagnostics;
   std::atomic<unsigned> round{0};
   std::atomic<long> wrong{0};
-  std::barrier roundEdge(kThreads + 1);
+  qztest::RoundBarrier roundEdge(kThreads + 1);
 
   std::vector<std::thread> threads;
   for (unsigned t = 0; t < kThreads; ++t)
     threads.emplace_back([&, t] {
       for (unsigned r = 0; r < kRounds; ++r) {
-        roundEdge.arrive_and_wait(); // the module of round r is in place
+        roundEdge.arriveAndWait(); // the module of round r is in place
         // Each thread walks the table from its own starting slot, half of
         // them backwards, so every slot sees first calls race.
         for (unsigned step = 0; step < kQzhbEntryCount; ++step) {
@@ -45,7 +45,7 @@ TEST(ResolverSoak, RacingFirstCallsFillEverySlotWithItsOwnAddress) {
           if (qzhbBoundAddress(slot) != addressIn(round.load(std::memory_order_relaxed), slot))
             wrong.fetch_add(1);
         }
-        roundEdge.arrive_and_wait(); // nobody is inside the layer
+        roundEdge.arriveAndWait(); // nobody is inside the layer
       }
     });
 
@@ -57,8 +57,8 @@ TEST(ResolverSoak, RacingFirstCallsFillEverySlotWithItsOwnAddress) {
       scriptedLoader().exports[qzhbEntryName(slot)] = addressIn(r, slot);
     round.store(r, std::memory_order_relaxed);
     miSetModuleHandle(reinterpret_cast<void *>(uintptr_t{0x10000} * (r + 1)));
-    roundEdge.arrive_and_wait();
-    roundEdge.arrive_and_wait();
+    roundEdge.arriveAndWait();
+    roundEdge.arriveAndWait();
     for (unsigned slot = 0; slot < kQzhbEntryCount; ++slot)
       if (qzhbSlotTable[slot].load() != addressIn(r, slot))
         ++leftOver;
