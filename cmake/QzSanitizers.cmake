@@ -42,12 +42,18 @@ if(QZ_FUZZ)
   endif()
 endif()
 
-# Coverage feedback for libFuzzer, on the code under test only (plug-ins,
-# binding layer, and whatever else links this target): the fuzz harnesses
-# and the standard library stay out of it, so the fuzzer chases paths of the
-# product and its coverage figures count nothing else.
+# Coverage for libFuzzer, on the code under test only (plug-ins, binding
+# layer, and whatever else links this target): the fuzz harnesses and the
+# standard library stay out of it, so the fuzzer chases paths of the
+# product. Source-based coverage rides along, so that a run can say which
+# lines and branches its inputs reached (scripts/fuzz.sh); each module
+# links its own profile runtime and writes its own profile at exit.
 add_library(qz_fuzz_coverage INTERFACE)
 if(QZ_FUZZ)
-  target_compile_options(qz_fuzz_coverage INTERFACE "$<$<COMPILE_LANGUAGE:C,CXX>:-fsanitize=fuzzer-no-link>")
+  target_compile_options(qz_fuzz_coverage INTERFACE
+    "$<$<COMPILE_LANGUAGE:C,CXX>:-fsanitize=fuzzer-no-link>"
+    "$<$<COMPILE_LANGUAGE:C,CXX>:-fprofile-instr-generate>"
+    "$<$<COMPILE_LANGUAGE:C,CXX>:-fcoverage-mapping>")
+  target_link_options(qz_fuzz_coverage INTERFACE -fprofile-instr-generate)
 endif()
 target_link_libraries(qz_plugin_options INTERFACE qz_fuzz_coverage)
