@@ -23,28 +23,43 @@
  * fixed selection of values from their list); they get no stub here.
  */
 
-#define QZHB_STUB_ALIGN 4 /* each stub (26 bytes) starts a 16-byte fetch block */
-
 #if defined(__x86_64__) && defined(__ELF__)
-/* ---------------------------------------------------------- x86-64 System V, ELF */
-
+/* x86-64 System V, ELF: hidden symbols with sizes, CFI for every function. */
+#define QZHB_FUNCTION(name) .globl name; .hidden name; .type name, @function
+#define QZHB_LOCAL_FUNCTION(name) .type name, @function
+#define QZHB_END_FUNCTION(name) .size name, .-name
+#define QZHB_CFI(directive) directive
 #if defined(__CET__) && (__CET__ & 1)
 #define QZHB_BRANCH_TARGET endbr64
 #else
 #define QZHB_BRANCH_TARGET
 #endif
-
         .hidden qzhbSlotTable
         .hidden qzhbResolve
+
+#elif defined(__x86_64__) && (defined(_WIN64) || defined(__MINGW64__))
+/* x86-64 Windows, PE/COFF. The stubs and the dispatch at the end of the slow
+ * path change no stack pointer and call nothing: as leaf code they need no
+ * unwind information. Nothing here is exported: the plug-in's export list
+ * names only its five entries. */
+#define QZHB_FUNCTION(name) .globl name; .def name; .scl 2; .type 32; .endef
+#define QZHB_LOCAL_FUNCTION(name) .def name; .scl 3; .type 32; .endef
+#define QZHB_END_FUNCTION(name)
+#define QZHB_CFI(directive)
+#define QZHB_BRANCH_TARGET
+
+#else
+#error "hostbind's binding stubs exist for x86-64 System V (ELF) and x86-64 Windows (PE/COFF) only; another target needs its own section in binding_stubs.S"
+#endif
+
         .text
 
+/* Each stub (26 bytes) starts a 16-byte fetch block. */
         .macro qzhb_stub slot, name
-        .globl \name
-        .hidden \name
-        .type \name, @function
-        .p2align QZHB_STUB_ALIGN
+        QZHB_FUNCTION(\name)
+        .p2align 4
 \name:
-        .cfi_startproc
+        QZHB_CFI(.cfi_startproc)
         QZHB_BRANCH_TARGET
         movq qzhbSlotTable+8*\slot(%rip), %r11
         testq %r11, %r11
@@ -52,20 +67,35 @@
         jmpq *%r11
 1:      movl $\slot, %r11d
         jmp qzhbStubSlowPath
-        .cfi_endproc
-        .size \name, .-\name
+        QZHB_CFI(.cfi_endproc)
+        QZHB_END_FUNCTION(\name)
         .endm
 
-/*
- * Entered by jump from a stub: the stack is as the caller left it at the call
- * (return address on top, stack arguments above it), r11 holds the slot.
- * Frame: xmm0-xmm7 at 0..127, then rdi rsi rdx rcx r8 r9 rax r10 at 128..191,
- * 8 bytes of padding so that the call below finds the stack 16-byte aligned.
- * r10 is saved too: it carries the static chain, should a caller use one.
- */
-        .type qzhbStubSlowPath, @function
+/* The end of the slow path, with the caller's registers and stack restored
+ * and the looked-up address (or null) in r11. */
+        .macro qzhb_dispatch
+        testq %r11, %r11
+        jz 1f
+        jmpq *%r11
+1:      xorl %eax, %eax
+        xorl %edx, %edx
+        xorps %xmm0, %xmm0
+        xorps %xmm1, %xmm1
+        ret
+        .endm
+
+        QZHB_LOCAL_FUNCTION(qzhbStubSlowPath)
         .p2align 4
 qzhbStubSlowPath:
+#if defined(__ELF__)
+/*
+ * System V. Entered by jump from a stub: the stack is as the caller left it
+ * at the call (return address on top, stack arguments above it), r11 holds
+ * the slot. Frame: xmm0-xmm7 at 0..127, then rdi rsi rdx rcx r8 r9 rax r10
+ * at 128..191, 8 bytes of padding so that the call below finds the stack
+ * 16-byte aligned. r10 is saved too: it carries the static chain, should a
+ * caller use one.
+ */
         .cfi_startproc
         subq $200, %rsp
         .cfi_adjust_cfa_offset 200
@@ -106,73 +136,18 @@ qzhbStubSlowPath:
         movq 184(%rsp), %r10
         addq $200, %rsp
         .cfi_adjust_cfa_offset -200
-        testq %r11, %r11
-        jz 1f
-        jmpq *%r11
-1:      xorl %eax, %eax
-        xorl %edx, %edx
-        xorps %xmm0, %xmm0
-        xorps %xmm1, %xmm1
-        ret
+        qzhb_dispatch
         .cfi_endproc
         .size qzhbStubSlowPath, .-qzhbStubSlowPath
-
-#define QZHB_FIXED(slot, name, classes) qzhb_stub slot, name
-#define QZHB_VARIADIC(slot, name, classes)
-#include "host_entries.def"
-
-        .section .note.GNU-stack, "", @progbits
-
-#if defined(__CET__)
-/* The stubs honour indirect-branch tracking and shadow stacks: mark the
- * object so that the linker keeps the plug-in's CET properties. */
-        .section .note.gnu.property, "a"
-        .p2align 3
-        .long 4          /* name size */
-        .long 16         /* descriptor size */
-        .long 5          /* NT_GNU_PROPERTY_TYPE_0 */
-        .asciz "GNU"
-        .long 0xc0000002 /* GNU_PROPERTY_X86_FEATURE_1_AND */
-        .long 4
-        .long __CET__    /* bit 0: IBT, bit 1: SHSTK */
-        .p2align 3
-#endif
-
-#elif defined(__x86_64__) && (defined(_WIN64) || defined(__MINGW64__))
-/* ---------------------------------------------------------- x86-64 Windows, PE/COFF */
-
+#else
 /*
- * The stubs and the dispatch at the end of the slow path change no stack
- * pointer and call nothing: as leaf code they need no unwind information.
- * Binding functions are not exported: the plug-in's export list names only
- * its five entries.
+ * Win64. Entered by jump from a stub, r11 holding the slot. rcx, rdx, r8 and
+ * r9 go to the caller's home area (8..39 above the entry stack pointer),
+ * which belongs to the callee; xmm0-xmm3 (a variadic caller duplicates
+ * floating-point values in both) are saved in our own frame: 32 bytes of
+ * shadow space for qzhbResolve, xmm0-xmm3 at 32..95, 8 bytes of padding for
+ * the 16-byte alignment at the call.
  */
-        .text
-
-        .macro qzhb_stub slot, name
-        .globl \name
-        .def \name; .scl 2; .type 32; .endef
-        .p2align QZHB_STUB_ALIGN
-\name:
-        movq qzhbSlotTable+8*\slot(%rip), %r11
-        testq %r11, %r11
-        jz 1f
-        jmpq *%r11
-1:      movl $\slot, %r11d
-        jmp qzhbStubSlowPath
-        .endm
-
-/*
- * Entered by jump from a stub, r11 holding the slot. rcx, rdx, r8 and r9 go
- * to the caller's home area (8..39 above the entry stack pointer), which
- * belongs to the callee; a variadic caller duplicates floating-point values
- * there, and xmm0-xmm3 are saved in our own frame. Frame: 32 bytes of shadow
- * space for qzhbResolve, xmm0-xmm3 at 32..95, 8 bytes of padding for the
- * 16-byte alignment at the call.
- */
-        .def qzhbStubSlowPath; .scl 3; .type 32; .endef
-        .p2align 4
-qzhbStubSlowPath:
         .seh_proc qzhbStubSlowPath
         movq %rcx, 8(%rsp)
         movq %rdx, 16(%rsp)
@@ -197,22 +172,30 @@ qzhbStubSlowPath:
         movq 128(%rsp), %r8
         movq 136(%rsp), %r9
         addq $104, %rsp
-        /* The unwind range ends here, with the frame gone: the dispatch below
-         * is leaf code again, whatever an unwinder makes of epilogues. */
+        /* The unwind range ends here, with the frame gone: the dispatch is
+         * leaf code again, whatever an unwinder makes of epilogues. */
         .seh_endproc
-        testq %r11, %r11
-        jz 1f
-        jmpq *%r11
-1:      xorl %eax, %eax
-        xorl %edx, %edx
-        xorps %xmm0, %xmm0
-        xorps %xmm1, %xmm1
-        ret
+        qzhb_dispatch
+#endif
 
 #define QZHB_FIXED(slot, name, classes) qzhb_stub slot, name
 #define QZHB_VARIADIC(slot, name, classes)
 #include "host_entries.def"
 
-#else
-#error "hostbind's binding stubs exist for x86-64 System V (ELF) and x86-64 Windows (PE/COFF) only; another target needs its own stub section in binding_stubs.S"
+#if defined(__ELF__)
+        .section .note.GNU-stack, "", @progbits
+#if defined(__CET__)
+/* The stubs honour indirect-branch tracking and shadow stacks: mark the
+ * object so that the linker keeps the plug-in's CET properties. */
+        .section .note.gnu.property, "a"
+        .p2align 3
+        .long 4          /* name size */
+        .long 16         /* descriptor size */
+        .long 5          /* NT_GNU_PROPERTY_TYPE_0 */
+        .asciz "GNU"
+        .long 0xc0000002 /* GNU_PROPERTY_X86_FEATURE_1_AND */
+        .long 4
+        .long __CET__    /* bit 0: IBT, bit 1: SHSTK */
+        .p2align 3
+#endif
 #endif

@@ -93,18 +93,9 @@ template <unsigned Slot> void noteWords(size_t first, size_t count, va_list &lis
   ++records[Slot].calls;
 }
 
-template <unsigned Slot> uint64_t sceneCreate(uint64_t element, int32_t type, ...) {
-  records[Slot].bits[0] = element;
-  records[Slot].bits[1] = bitsOf(type);
-  va_list list;
-  va_start(list, type);
-  noteWords<Slot>(2, 9, list);
-  va_end(list);
-  return resultFor<ResultKind::Word>(Slot);
-}
-
-template <unsigned Slot> uint64_t sceneRecreate(int32_t tag, int32_t type, ...) {
-  records[Slot].bits[0] = bitsOf(tag);
+// mi_scene_create (a 64-bit first argument) and mi_scene_recreate (32-bit).
+template <unsigned Slot, typename First> uint64_t sceneElement(First first, int32_t type, ...) {
+  records[Slot].bits[0] = bitsOf(first);
   records[Slot].bits[1] = bitsOf(type);
   va_list list;
   va_start(list, type);
@@ -153,9 +144,9 @@ template <unsigned Slot, FixedString Classes> Target variadicTarget() {
   else if constexpr (classes == "ip")
     return reinterpret_cast<Target>(&numberedMessage<Slot>);
   else if constexpr (classes == "pi")
-    return reinterpret_cast<Target>(&sceneCreate<Slot>);
+    return reinterpret_cast<Target>(&sceneElement<Slot, uint64_t>);
   else if constexpr (classes == "ii")
-    return reinterpret_cast<Target>(&sceneRecreate<Slot>);
+    return reinterpret_cast<Target>(&sceneElement<Slot, int32_t>);
   else if constexpr (classes == "i")
     return reinterpret_cast<Target>(&sceneGrowedit<Slot>);
   else {

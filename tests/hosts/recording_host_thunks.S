@@ -11,47 +11,38 @@
 #include "recording_host_slots.h"
 
 #if defined(__x86_64__) && defined(__ELF__)
+#define QZTEST_EXPORT(name) .globl name; .type name, @function
+#define QZTEST_EXPORT_END(name) .size name, .-name
+#define QZTEST_CFI(directive) directive
         .hidden qzRecordingHostTargets
-        .text
-        .macro qztest_thunk slot, name
-        .globl \name
-        .type \name, @function
-        .if \slot == QZTEST_VARIADIC_CALLER_SLOT
-        .p2align 8
-        .else
-        .p2align 4
-        .endif
-\name:
-        .cfi_startproc
-        jmpq *qzRecordingHostTargets+8*\slot(%rip)
-        .cfi_endproc
-        .size \name, .-\name
-        .endm
-#define QZHB_FIXED(slot, name, classes) qztest_thunk slot, name
-#define QZHB_VARIADIC QZHB_FIXED
-#include "host_entries.def"
-        .section .note.GNU-stack, "", @progbits
-
 #elif defined(__x86_64__) && (defined(_WIN64) || defined(__MINGW64__))
-        .text
-        .macro qztest_thunk slot, name
-        .globl \name
-        .def \name; .scl 2; .type 32; .endef
-        .if \slot == QZTEST_VARIADIC_CALLER_SLOT
-        .p2align 8
-        .else
-        .p2align 4
-        .endif
-\name:
-        jmpq *qzRecordingHostTargets+8*\slot(%rip)
-        .section .drectve
-        .ascii " -export:\name"
-        .text
-        .endm
-#define QZHB_FIXED(slot, name, classes) qztest_thunk slot, name
-#define QZHB_VARIADIC QZHB_FIXED
-#include "host_entries.def"
-
+#define QZTEST_EXPORT(name) .globl name; .def name; .scl 2; .type 32; .endef; \
+        .section .drectve; .ascii " -export:" #name; .text
+#define QZTEST_EXPORT_END(name)
+#define QZTEST_CFI(directive)
 #else
 #error "the recording host's thunks exist for x86-64 ELF and Win64 only"
+#endif
+
+        .text
+        .macro qztest_thunk slot, name
+        QZTEST_EXPORT(\name)
+        .if \slot == QZTEST_VARIADIC_CALLER_SLOT
+        .p2align 8
+        .else
+        .p2align 4
+        .endif
+\name:
+        QZTEST_CFI(.cfi_startproc)
+        jmpq *qzRecordingHostTargets+8*\slot(%rip)
+        QZTEST_CFI(.cfi_endproc)
+        QZTEST_EXPORT_END(\name)
+        .endm
+
+#define QZHB_FIXED(slot, name, classes) qztest_thunk slot, name
+#define QZHB_VARIADIC QZHB_FIXED
+#include "host_entries.def"
+
+#if defined(__ELF__)
+        .section .note.GNU-stack, "", @progbits
 #endif
