@@ -5,11 +5,14 @@
 
 #include <algorithm>
 #include <cctype>
+#include <fstream>
+#include <iterator>
 #include <set>
 #include <string>
 #include <vector>
 
 #include "dynamic_library.h"
+#include "host_entries.h"
 #include "module_exports.h"
 
 namespace {
@@ -51,6 +54,20 @@ TEST(PluginImports, OnlyTheSystemsOwnLibraries) {
     EXPECT_TRUE(imports.count(cLibrary)) << shader;
     for (const std::string &module : imports)
       EXPECT_TRUE(system.count(module)) << shader << " needs " << module;
+  }
+}
+
+// The 690 names lie in the library's constant data as one block, in slot
+// order: the lookups' keys, present in every plug-in.
+TEST(PluginExports, EveryPluginCarriesAllHostNamesInSlotOrder) {
+  std::string names;
+  for (const HostEntry &entry : kHostEntries)
+    names.append(entry.name).push_back('\0');
+  for (const std::string &shader : shaderPlugins()) {
+    std::ifstream file(pluginPath(shader), std::ios::binary);
+    const std::string image{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+    ASSERT_FALSE(image.empty()) << shader;
+    EXPECT_NE(image.find(names), std::string::npos) << shader;
   }
 }
 
