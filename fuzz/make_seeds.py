@@ -1,9 +1,10 @@
 #!/usr/bin/env python3
-"""Writes the seed corpora of the shader fuzz targets (fuzz/corpus/*_fuzzer).
+"""Writes the seed corpora of the fuzz targets (fuzz/corpus/*_fuzzer).
 
-Each seed is a case a host really produces, in the input layout that
-shader_fuzzer.cpp describes: a valid view, connected parameters with the
-host's answers, tags behind the block, null pointers. The fuzzer mutates
+Each seed is a case a host or shader code really produces, in the input
+layout that the target's source describes: a valid view, connected
+parameters with the host's answers, tags behind the block, null pointers;
+messages with '%' in the text and texts that overflow the message buffer. The fuzzer mutates
 from there. Run it again after changing the layout; the files are committed.
 """
 import math
@@ -76,8 +77,24 @@ def colorizer_area5():
                             answers=[f32(0.375), colour(0, 0, 0, 1), f32(0.25), colour(1, 0, 0, 1),
                                      f32(0.5), colour(0, 1, 0, 1)])
 
+def message(function, form, text, second=b"", number=0, result=1):
+    """Input of message_fuzzer.cpp: function, format, number, result, split, texts."""
+    return bytes([function, form]) + i32(number, result) + struct.pack("<H", len(text)) + text + second
+
+def messages():
+    yield "plain", message(2, 0, b"cannot open texture.map")
+    yield "percent-in-text", message(6, 0, b"100% done, 50%% left, %s %n %d")
+    yield "precision", message(3, 1, b"abcdefghij", number=4)
+    yield "negative-precision", message(1, 1, b"whole text", number=-1)
+    yield "two-texts", message(10, 2, b"first ", b"second")
+    yield "format-percents", message(11, 3, b"middle")
+    yield "number", message(5, 4, b"iterations", number=-2147483648)
+    yield "overflow", message(4, 5, b"%" * 40, b"tail%")
+    yield "cut-inside-double", message(0, 7, b"", b"%" * 600, number=1022)
+    yield "long", message(9, 2, b"x" * 1100, b"%" * 10)
+
 TARGETS = {"mandelbrot_fuzzer": mandelbrot, "colorizer_simple_fuzzer": colorizer_simple,
-           "colorizer_area5_fuzzer": colorizer_area5}
+           "colorizer_area5_fuzzer": colorizer_area5, "message_fuzzer": messages}
 
 def main():
     for target, seeds in TARGETS.items():
