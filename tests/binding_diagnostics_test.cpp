@@ -22,12 +22,7 @@ using namespace qztest;
 // the call must go through mi_phen_eval.
 struct ConnectedSample {
   ConnectedSample() {
-    records.set<float>(0, -2.0f);
-    records.set<float>(4, 1.0f);
-    records.set<float>(8, 1.5f);
-    records.set<float>(12, -1.5f);
-    records.set<int32_t>(16, 0);
-    records.set<int32_t>(20, 0);
+    fillMandelbrotFullView(records, 0);
     records.setTextureSpaces({1.0f, 0.5f, 0.0f}); // escapes at n = 4
     records.connect({16});
     recorder.answer<int32_t>(16, 100);

@@ -1,5 +1,6 @@
 #include "dynamic_library.h"
 
+#include <sstream>
 #include <utility>
 
 #if defined(_WIN32)
@@ -51,6 +52,18 @@ std::string pluginPath(const std::string &shaderName) {
 
 std::string testHostPath(const std::string &hostName) {
   return std::string(QZ_TEST_HOST_DIR) + "/" + QZ_MODULE_PREFIX + hostName + QZ_MODULE_SUFFIX;
+}
+
+std::string declarationPath(const std::string &shaderName) {
+  return std::string(QZ_DECLARATION_DIR) + "/" + shaderName + ".mi";
+}
+
+std::vector<std::string> shaderPlugins() {
+  std::vector<std::string> names;
+  std::stringstream list(QZ_SHADER_PLUGINS);
+  for (std::string name; std::getline(list, name, ',');)
+    names.push_back(name);
+  return names;
 }
 
 } // namespace qztest

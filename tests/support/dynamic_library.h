@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace qztest {
 
@@ -30,5 +31,9 @@ private:
 // Paths of the build's artefacts, set by the test build.
 std::string pluginPath(const std::string &shaderName);
 std::string testHostPath(const std::string &hostName);
+std::string declarationPath(const std::string &shaderName);
+// Every shader plug-in the build makes, so that tests of what all plug-ins
+// share cover a new one without being told.
+std::vector<std::string> shaderPlugins();
 
 } // namespace qztest

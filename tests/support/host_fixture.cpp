@@ -30,6 +30,13 @@ void HostRecords::connect(const std::vector<size_t> &paramOffsets) {
     setTag(offset, 1);
 }
 
+void *HostRecords::swapRunningShader(void *record) {
+  void *previous;
+  std::memcpy(&previous, state_ + 312, sizeof previous);
+  std::memcpy(state_ + 312, &record, sizeof record);
+  return previous;
+}
+
 void HostRecords::setTextureSpaces(const std::vector<float> &uvw) {
   textureList_ = uvw;
   const void *list = textureList_.data();
@@ -41,6 +48,15 @@ void HostRecords::clearTextureList() {
   std::memcpy(state_ + 248, &list, sizeof list);
 }
 
+void fillMandelbrotFullView(HostRecords &records, int32_t iterations) {
+  records.set<float>(0, -2.0f);
+  records.set<float>(4, 1.0f);
+  records.set<float>(8, 1.5f);
+  records.set<float>(12, -1.5f);
+  records.set<int32_t>(16, iterations);
+  records.set<int32_t>(20, 0);
+}
+
 void *RecordingHost::handle(void *context, void *, void *param, int) {
   auto *self = static_cast<RecordingHost *>(context);
   const auto offset =
@@ -48,7 +64,12 @@ void *RecordingHost::handle(void *context, void *, void *param, int) {
   std::lock_guard lock(self->mutex_);
   self->requests_.push_back(offset);
   auto found = self->answers_.find(offset);
-  return found == self->answers_.end() ? nullptr : found->second.data();
+  if (found == self->answers_.end())
+    return nullptr;
+  if (!self->reuseBuffer_)
+    return found->second.data();
+  std::memcpy(self->scratch_, found->second.data(), found->second.size());
+  return self->scratch_;
 }
 
 Plugin::Plugin(const std::string &shaderName) : library(pluginPath(shaderName)) {

@@ -33,6 +33,7 @@ public:
 
   void *state() { return state_; }
   void *block() { return arena_ + kBlockStart; }
+  void *shaderRecord() { return shaderRecord_; }
   unsigned char *arena() { return arena_; }
 
   template <typename T> void set(size_t offset, const T &value) {
@@ -52,6 +53,10 @@ public:
   void setTag(size_t paramOffset, int32_t tag);
   // Ghost flag 1 and tag 1 (connected) for each parameter offset given.
   void connect(const std::vector<size_t> &paramOffsets);
+
+  // Points the state's record of the running shader (byte 312) at `record`
+  // and returns the one it replaced, as a host does around a nested shader.
+  void *swapRunningShader(void *record);
 
   // Texture-coordinate list (state byte 248); entries of (u, v, w).
   void setTextureSpaces(const std::vector<float> &uvw);
@@ -80,6 +85,11 @@ public:
   // Requests seen, as parameter offsets within the block, in order.
   const std::vector<size_t> &requests() const { return requests_; }
   void clear() { requests_.clear(); }
+  // From now on every answer is copied into one buffer that the next request
+  // overwrites, as a host may hand out one scratch value per call: a shader
+  // that keeps an answer's address past its next evaluation reads the wrong
+  // value. Single-threaded use only.
+  void reuseOneAnswerBuffer() { reuseBuffer_ = true; }
 
   // The handler signature of the stand-in host module.
   static void *handle(void *context, void *state, void *param, int hostId);
@@ -89,7 +99,31 @@ private:
   std::map<size_t, std::vector<unsigned char>> answers_;
   std::vector<size_t> requests_;
   std::mutex mutex_;
+  bool reuseBuffer_ = false;
+  alignas(16) unsigned char scratch_[16] = {};
 };
+
+// qzFractalMandelbrot's block (left 0, right 4, top 8, bottom 12,
+// iterations 16, texSpace 20) for the full view, -2..1 by -1.5..1.5, read
+// from texture space 0.
+void fillMandelbrotFullView(HostRecords &records, int32_t iterations);
+
+// Gives the parameter at `offset` its value. Unconnected, the block holds
+// it. Connected, the host answers with it and the block holds junk, which
+// shows in the result if the shader reads the block directly.
+template <typename T>
+void giveParameter(HostRecords &records, RecordingHost &host, size_t offset, const T &value, bool connected) {
+  records.setGhostFlag(1);
+  records.setTag(offset, connected ? 1 : 0);
+  if (!connected) {
+    records.set(offset, value);
+    return;
+  }
+  host.answer(offset, value);
+  T junk;
+  std::memset(&junk, 0x5A, sizeof junk);
+  records.set(offset, junk);
+}
 
 using ShaderEntry = int32_t (*)(void *result, void *state, void *params);
 using InitEntry = void (*)(void *state, void *params, int32_t *flag);
