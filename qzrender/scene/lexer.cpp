@@ -28,6 +28,8 @@ std::string Token::describe() const {
     return "\"" + (text.size() > 40 ? text.substr(0, 40) + "..." : text) + "\"";
   case Kind::Directive:
     return "$" + text;
+  case Kind::Word:
+    return "\"" + text + "\"";
   default:
     return text;
   }

@@ -1,0 +1,20 @@
+// Runs the built qzrender as a user would, and collects what it said.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace qztest {
+
+struct RunResult {
+  int exitCode = -1;
+  std::string standardOutput;
+  std::string standardError;
+};
+
+RunResult runQzrender(const std::vector<std::string> &arguments);
+
+// -L/-I for the test shaders and their declarations, so test scenes find them.
+std::vector<std::string> testShaderFolders();
+
+} // namespace qztest
