@@ -78,7 +78,10 @@ void writeImage(const std::string &file, const std::string &formatName, const Im
   }
   spec.attribute("Software", "qzrender " QZ_VERSION);
   spec.attribute("DocumentName", metadata.scene);
-  spec.attribute("ImageDescription", "qzrender " + metadata.scene + ", shader " + metadata.shader);
+  // TIFF keeps only its standard tags, so the description carries it all.
+  spec.attribute("ImageDescription", "scene " + metadata.scene + ", shader " + metadata.shader + ", " +
+                                         std::to_string(settings.samples) + "x" + std::to_string(settings.samples) +
+                                         " samples\n" + metadata.parameters);
   spec.attribute("qzrender:scene", metadata.scene);
   spec.attribute("qzrender:shader", metadata.shader);
   spec.attribute("qzrender:parameters", metadata.parameters);

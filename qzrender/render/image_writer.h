@@ -6,7 +6,10 @@
 //                      sits at its place in it (data window / position);
 //   .png               8 bits for looking at: colour channels taken as linear
 //                      and encoded with the sRGB curve, alpha linear.
-// The scene, the shader and its parameters go into the file's metadata.
+// The scene, the shader and its parameters go into the file's metadata: in
+// ImageDescription in every format, and as qzrender:scene, qzrender:shader,
+// qzrender:parameters and qzrender:samples where the format keeps such
+// attributes (EXR, PNG).
 #pragma once
 
 #include <string>
