@@ -30,7 +30,8 @@ void watchSignals() {
   if (installed)
     return;
   installed = true;
-  for (int signalNumber : {SIGINT, SIGTERM, SIGHUP})
+  // Interruptions, and a shader that crashes the process.
+  for (int signalNumber : {SIGINT, SIGTERM, SIGHUP, SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT})
     std::signal(signalNumber, removePendingAndDie);
 }
 

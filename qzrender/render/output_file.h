@@ -1,7 +1,8 @@
 // The image file qzrender writes appears whole or not at all: it is written
 // to a temporary file beside the target, which is renamed over the target
 // only once it is complete. The temporary file is removed on any failure,
-// and also when the process is interrupted (SIGINT, SIGTERM, SIGHUP).
+// and also when the process is interrupted (SIGINT, SIGTERM, SIGHUP) or a
+// shader crashes it (SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT).
 #pragma once
 
 #include <string>

@@ -72,11 +72,14 @@ Image render(const qzhost::Network &network, const RenderSettings &settings,
   std::vector<std::thread> workers;
   for (int t = 0; t < threads; ++t)
     workers.emplace_back(shadeRows, std::cref(network), std::cref(settings), std::ref(image), std::ref(queue));
-  {
-    std::unique_lock lock(queue.mutex);
-    while (!queue.finished.wait_for(lock, std::chrono::milliseconds(100),
-                                    [&] { return queue.done.load() == image.height; }))
-      progress(static_cast<double>(queue.done.load()) / image.height);
+  while (true) {
+    {
+      std::unique_lock lock(queue.mutex);
+      if (queue.finished.wait_for(lock, std::chrono::milliseconds(100),
+                                  [&] { return queue.done.load() == image.height; }))
+        break;
+    }
+    progress(static_cast<double>(queue.done.load()) / image.height);
   }
   for (std::thread &worker : workers)
     worker.join();

@@ -52,6 +52,18 @@ private:
     throw SceneError(token.location, "expected ',' or ')', found " + token.describe());
   }
 
+  // ( item, item, ... ) or ( ).
+  template <typename ReadItem> void readList(ReadItem readItem) {
+    expect(Token::Kind::OpenParen, "'('");
+    if (tokens_.peek().kind == Token::Kind::CloseParen) {
+      tokens_.next();
+      return;
+    }
+    do
+      readItem();
+    while (moreInList());
+  }
+
   ValueType readType(const char *role) {
     const Token token = tokens_.next();
     if (token.kind == Token::Kind::Word) {
@@ -86,13 +98,7 @@ private:
     const Token name = expect(Token::Kind::String, "the shader's name in double quotes");
     declaration.name = name.text;
     declaration.location = name.location;
-    expect(Token::Kind::OpenParen, "'('");
-    if (tokens_.peek().kind == Token::Kind::CloseParen)
-      tokens_.next();
-    else
-      do
-        readParameterDeclaration(declaration);
-      while (moreInList());
+    readList([&] { readParameterDeclaration(declaration); });
     readDeclarationOptions(declaration);
     addDeclaration(std::move(declaration));
   }
@@ -178,13 +184,7 @@ private:
     instance.declaration = scene_.findDeclaration(shader.text);
     if (instance.declaration < 0)
       throw SceneError(shader.location, "shader \"" + shader.text + "\" is not declared");
-    expect(Token::Kind::OpenParen, "'('");
-    if (tokens_.peek().kind == Token::Kind::CloseParen)
-      tokens_.next();
-    else
-      do
-        readAssignment(instance);
-      while (moreInList());
+    readList([&] { readAssignment(instance); });
     scene_.instances.push_back(std::move(instance));
   }
 
