@@ -208,6 +208,26 @@ TEST(Render, FarmProgressLinesAndSummary) {
   EXPECT_EQ(quiet.standardError, "");
 }
 
+// Libraries and includes come from the renderer family's variables and the
+// scene's folder when no -L or -I names them.
+TEST(Render, SearchPathsFromEnvironmentAndSceneFolder) {
+  SceneFolder folder;
+  const std::string scene = folder.write("uv.mi", "link \"qztest_shaders.so\"\n$include \"qztest_shaders.mi\"\n"
+                                                  "shader \"uv\" \"qzTestUv\" ()\n");
+  const std::vector<std::string> arguments{scene, "--res", "2", "2", "-o", folder.file("uv.exr"), "--quiet"};
+  const std::string libraries = std::string("MI_LIBRARY_PATH=/nonexistent:") + QZ_TEST_SHADERS_DIR;
+  const std::string includes = std::string("MI_RAY_INCPATH=") + QZ_TEST_SCENES_DIR + ":/nonexistent";
+
+  EXPECT_EQ(runQzrender(arguments, {libraries, includes}).exitCode, 0);
+  std::filesystem::copy_file(std::string(QZ_TEST_SCENES_DIR) + "/qztest_shaders.mi", folder.file("qztest_shaders.mi"));
+  EXPECT_EQ(runQzrender(arguments, {libraries, "MI_RAY_INCPATH="}).exitCode, 0);
+  const RunResult withoutLibraries = runQzrender(arguments, {"MI_LIBRARY_PATH=", "MI_RAY_INCPATH="});
+  EXPECT_EQ(withoutLibraries.exitCode, 1);
+  EXPECT_NE(withoutLibraries.standardError.find("uv.mi:1:6: error: cannot find library \"qztest_shaders.so\""),
+            std::string::npos)
+      << withoutLibraries.standardError;
+}
+
 struct FailureCase {
   const char *name;
   std::vector<std::string> arguments; // {folder} stands for the test's folder

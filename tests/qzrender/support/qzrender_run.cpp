@@ -34,12 +34,15 @@ std::string takeFile(const std::filesystem::path &path) {
 
 } // namespace
 
-RunResult runQzrender(const std::vector<std::string> &arguments) {
+RunResult runQzrender(const std::vector<std::string> &arguments, const std::vector<std::string> &environment) {
   namespace fs = std::filesystem;
   static int runs = 0;
   const fs::path stem =
       fs::temp_directory_path() / ("qzrender-run-" + std::to_string(getpid()) + "-" + std::to_string(++runs));
-  std::string command = shellQuoted(QZRENDER_EXE);
+  std::string command = environment.empty() ? "" : "env ";
+  for (const std::string &setting : environment)
+    command.append(shellQuoted(setting)).append(" ");
+  command.append(shellQuoted(QZRENDER_EXE));
   for (const std::string &argument : arguments)
     command.append(" ").append(shellQuoted(argument));
   command.append(" </dev/null >").append(shellQuoted(stem.string() + ".out"));

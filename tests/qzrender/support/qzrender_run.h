@@ -12,7 +12,8 @@ struct RunResult {
   std::string standardError;
 };
 
-RunResult runQzrender(const std::vector<std::string> &arguments);
+// `environment` holds NAME=VALUE settings for this run only.
+RunResult runQzrender(const std::vector<std::string> &arguments, const std::vector<std::string> &environment = {});
 
 // -L/-I for the test shaders and their declarations, so test scenes find them.
 std::vector<std::string> testShaderFolders();
