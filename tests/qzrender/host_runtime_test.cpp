@@ -50,10 +50,10 @@ TEST(HostRuntime, ExportsExactlyTheHostFunctionsItImplements) {
 
 TEST(HostRuntime, MessagesArePrintfStyleLinesWithTheirSeverity) {
   DynamicLibrary host(QZHOST_LIBRARY);
-  using Message = void (*)(const char *, ...);
-  using NumberedMessage = void (*)(int, const char *, ...);
+  using Message = int32_t (*)(const char *, ...);
+  using NumberedMessage = int32_t (*)(int32_t, const char *, ...);
   StderrCapture capture;
-  host.symbol<Message>("mi_warning")("%d bands, %s", 5, "ascending");
+  EXPECT_EQ(host.symbol<Message>("mi_warning")("%d bands, %s", 5, "ascending"), 1);
   host.symbol<NumberedMessage>("mi_nerror")(5, "%d", 3);
   host.symbol<Message>("mi_info")("done\n");
   host.symbol<Message>("mi_debug")("hidden at the default level");
@@ -67,9 +67,21 @@ TEST(HostRuntime, FatalMessageIsRemembered) {
   EXPECT_FALSE(qzhost::fatalReported());
   DynamicLibrary host(QZHOST_LIBRARY);
   StderrCapture capture;
-  host.symbol<void (*)(const char *, ...)>("mi_fatal")("out of %s", "luck");
+  host.symbol<int32_t (*)(const char *, ...)>("mi_fatal")("out of %s", "luck");
   EXPECT_EQ(capture.take(), "fatal: out of luck\n");
   EXPECT_TRUE(qzhost::fatalReported());
+}
+
+// A plug-in calls host functions through its own binding layer, which finds
+// them in the module the runtime handed over: the messages the runtime
+// implements arrive, one it does not gets the layer's diagnostic and zero.
+TEST(HostRuntime, PluginsReachTheHostThroughTheirBindingLayer) {
+  const auto network = loadScene("shader \"ask\" \"qzTestAskHost\" ()");
+  StderrCapture capture;
+  EXPECT_EQ(shade(*network, 0, 0)[0], 0.0f);
+  const std::string said = capture.take();
+  EXPECT_EQ(said.find("warning: qzTestAskHost asks at 100%\n"), 0u) << said;
+  EXPECT_NE(said.find("dlsym failed on \"mi_noise_1d\" (handle: "), std::string::npos) << said;
 }
 
 TEST(HostRuntime, EveryTextureSpaceHoldsTheSample) {

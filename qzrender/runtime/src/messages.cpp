@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <cstdarg>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 
@@ -41,21 +42,25 @@ bool fatalReported() { return fatalSeen.load(); }
 
 using qzhost::MessageLevel;
 
+// Each returns the host's truth value 1, which the plug-ins' binding
+// functions pass back to their callers.
 #define QZHOST_MESSAGE(name, level, prefix, onCall)                                                                    \
-  extern "C" QZHOST_API void name(const char *format, ...) {                                                           \
+  extern "C" QZHOST_API int32_t name(const char *format, ...) {                                                        \
     onCall;                                                                                                            \
     va_list arguments;                                                                                                 \
     va_start(arguments, format);                                                                                       \
     qzhost::emit(level, prefix, -1, format, arguments);                                                                \
     va_end(arguments);                                                                                                 \
+    return 1;                                                                                                          \
   }
 #define QZHOST_NUMBERED_MESSAGE(name, level, prefix, onCall)                                                           \
-  extern "C" QZHOST_API void name(int number, const char *format, ...) {                                               \
+  extern "C" QZHOST_API int32_t name(int32_t number, const char *format, ...) {                                        \
     onCall;                                                                                                            \
     va_list arguments;                                                                                                 \
     va_start(arguments, format);                                                                                       \
     qzhost::emit(level, prefix, number, format, arguments);                                                            \
     va_end(arguments);                                                                                                 \
+    return 1;                                                                                                          \
   }
 
 #define QZHOST_FATAL qzhost::fatalSeen.store(true)

@@ -4,7 +4,10 @@
 // the real plug-ins, and declared in scenes/qztest_shaders.mi.
 #include <atomic>
 
+#include "qzfractal/host_functions.h"
 #include "qzfractal/shader_frame.h"
+
+extern "C" QZ_INTERNAL miScalar mi_noise_1d(miScalar x); // not implemented by qzrender
 
 namespace {
 
@@ -37,6 +40,12 @@ void shadeScale(miScalar *result, miState *state, const ScaleParams *params) {
   *result = value * readParameter(state, &params->scale);
 }
 
+// Calls a host message function and one the host does not implement.
+void shadeAskHost(miScalar *result, miState *, const IntegerParams *) {
+  mi_warning("%s asks at %d%%", "qzTestAskHost", 100);
+  *result = mi_noise_1d(0.5f);
+}
+
 std::atomic<int> shaderInits{0}, instanceInits{0}, instanceExits{0}, shaderExits{0};
 
 void shadeCounted(miScalar *result, miState *, const ScaleParams *) { *result = 1.0f; }
@@ -57,6 +66,7 @@ QZ_EXPORT miBoolean qzTestInteger(miInteger *result, miState *state, IntegerPara
 }
 QZ_EXPORT miInteger qzTestInteger_version(void) { return 1; }
 QZ_DEFINE_SHADER(qzTestScale, miScalar, ScaleParams, shadeScale)
+QZ_DEFINE_SHADER(qzTestAskHost, miScalar, IntegerParams, shadeAskHost)
 
 // Declared as version 1 in the tests' declarations, but is version 2.
 QZ_EXPORT miBoolean qzTestVersion2(miScalar *result, miState *, void *) {
