@@ -273,6 +273,11 @@ INSTANTIATE_TEST_SUITE_P(
                     {QZ_EXAMPLES_DIR "/gradient.mi", "--res", "8", "8", "-o", "{folder}/no/out.png"},
                     1,
                     "qzrender: error: cannot write \"{folder}/no/out.png\": No such file or directory"},
+        FailureCase{
+            "ShaderReportsFatal",
+            {QZ_TEST_SCENES_DIR "/fatal.mi", "-L", QZ_TEST_SHADERS_DIR, "--res", "1", "1", "-o", "{folder}/out.exr"},
+            1,
+            "fatal: qzTestFatal gives up\nqzrender: error: a shader reported a fatal error; no image written"},
         FailureCase{"BadOption",
                     {"{folder}/broken.mi", "-o", "{folder}/out.exr", "--samples", "0"},
                     2,

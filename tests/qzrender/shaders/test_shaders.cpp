@@ -46,6 +46,8 @@ void shadeAskHost(miScalar *result, miState *, const IntegerParams *) {
   *result = mi_noise_1d(0.5f);
 }
 
+void shadeFatal(miScalar *, miState *, const IntegerParams *) { mi_fatal("%s gives up", "qzTestFatal"); }
+
 std::atomic<int> shaderInits{0}, instanceInits{0}, instanceExits{0}, shaderExits{0};
 
 void shadeCounted(miScalar *result, miState *, const ScaleParams *) { *result = 1.0f; }
@@ -67,6 +69,7 @@ QZ_EXPORT miBoolean qzTestInteger(miInteger *result, miState *state, IntegerPara
 QZ_EXPORT miInteger qzTestInteger_version(void) { return 1; }
 QZ_DEFINE_SHADER(qzTestScale, miScalar, ScaleParams, shadeScale)
 QZ_DEFINE_SHADER(qzTestAskHost, miScalar, IntegerParams, shadeAskHost)
+QZ_DEFINE_SHADER(qzTestFatal, miScalar, IntegerParams, shadeFatal)
 
 // Declared as version 1 in the tests' declarations, but is version 2.
 QZ_EXPORT miBoolean qzTestVersion2(miScalar *result, miState *, void *) {
