@@ -4,7 +4,8 @@
 Each seed is a case a host or shader code really produces, in the input
 layout that the target's source describes: a valid view, connected
 parameters with the host's answers, tags behind the block, null pointers;
-messages with '%' in the text and texts that overflow the message buffer. The fuzzer mutates
+messages with '%' in the text and texts that overflow the message buffer;
+scenes with connections, overrides, inline declarations and include loops. The fuzzer mutates
 from there. Run it again after changing the layout; the files are committed.
 """
 import math
@@ -93,8 +94,33 @@ def messages():
     yield "cut-inside-double", message(0, 7, b"", b"%" * 600, number=1022)
     yield "long", message(9, 2, b"x" * 1100, b"%" * 10)
 
+MANDELBROT = b'link "qzFractalMandelbrot.so"\n$include "qzFractalMandelbrot.mi"\n'
+AREA5 = b'link "qzFractalColorizerArea5.so"\n$include "qzFractalColorizerArea5.mi"\n'
+SIMPLE = b'link "qzFractalColorizerSimple.so"\n$include "qzFractalColorizerSimple.mi"\n'
+
+def scenes():
+    """Scene files for scene_parser_fuzzer.cpp; a NUL byte starts a --param option."""
+    fractal = b'shader "fractal" "qzFractalMandelbrot" (\n  "left" -2, "right" 1, "bottom" -1.5, "top" 1.5,\n' \
+        b'  "iterations" 100, "texSpace" 0\n)\n'
+    yield "ramp", MANDELBROT + AREA5 + fractal + b'# the ramp\nshader "palette" "qzFractalColorizerArea5" (\n' \
+        b'  "value" = "fractal", "limit1" 0.02, "limit2" 0.05, "limit3" 0.1, "limit4" 0.2, "limit5" 1,\n' \
+        b'  "color0" 0 0 0 1, "color5" 1 1 1\n)\n'
+    yield "gradient-override", MANDELBROT + SIMPLE + fractal + b'shader "g" "qzFractalColorizerSimple" (' \
+        b' "value" = "fractal", "zeroColor" 0.5 0.5 0.5 1 )\n\0fractal.left=-1.5e0'
+    yield "declared-here", b'declare shader color "qzLocal" ( scalar "a" default 0.5, integer "n" default -3,\n' \
+        b'  color "c" default 1 0 0 1 )\n  version 1\n  apply texture, material\nend declare\n' \
+        b'shader "x" "qzLocal" ( "a" +.5e-3, "n" 2147483647, "c" 0 0 1 )\n'
+    yield "chain", MANDELBROT + b''.join(
+        b'shader "m%d" "qzFractalMandelbrot" ( "left" = "m%d", "right" 1 )\n' % (k, k - 1) if k else
+        b'shader "m0" "qzFractalMandelbrot" ( "iterations" 11 )\n' for k in range(6))
+    yield "include-loop", b'$include "loop.mi"\n'
+    yield "strings", b'link "a \\"quoted\\" \\\\ name.so"\n'
+    yield "cycle", MANDELBROT + b'shader "a" "qzFractalMandelbrot" ( "left" = "b" )\n' \
+        b'shader "b" "qzFractalMandelbrot" ( "right" = "a" )\n'
+
 TARGETS = {"mandelbrot_fuzzer": mandelbrot, "colorizer_simple_fuzzer": colorizer_simple,
-           "colorizer_area5_fuzzer": colorizer_area5, "message_fuzzer": messages}
+           "colorizer_area5_fuzzer": colorizer_area5, "message_fuzzer": messages,
+           "scene_parser_fuzzer": scenes}
 
 def main():
     for target, seeds in TARGETS.items():
