@@ -115,6 +115,15 @@ def scenes():
         b'shader "m0" "qzFractalMandelbrot" ( "iterations" 11 )\n' for k in range(6))
     yield "include-loop", b'$include "loop.mi"\n'
     yield "strings", b'link "a \\"quoted\\" \\\\ name.so"\n'
+    yield "type-mismatch", MANDELBROT + AREA5 + b'shader "p" "qzFractalColorizerArea5" ()\n' \
+        b'shader "m" "qzFractalMandelbrot" ( "left" = "p" )\n'
+    yield "texspace-unserved", MANDELBROT + b'shader "m" "qzFractalMandelbrot" ( "texSpace" 64 )\n'
+    # Each instance reads two parameters from the one before: 2^15 runs a sample.
+    yield "branching", MANDELBROT + b'shader "m0" "qzFractalMandelbrot" ()\n' + b''.join(
+        b'shader "m%d" "qzFractalMandelbrot" ( "left" = "m%d", "top" = "m%d" )\n' % (k, k - 1, k - 1)
+        for k in range(1, 16))
+    yield "too-deep", MANDELBROT + b'shader "d0" "qzFractalMandelbrot" ()\n' + b''.join(
+        b'shader "d%d" "qzFractalMandelbrot" ("left"="d%d")\n' % (k, k - 1) for k in range(1, 66))
     yield "cycle", MANDELBROT + b'shader "a" "qzFractalMandelbrot" ( "left" = "b" )\n' \
         b'shader "b" "qzFractalMandelbrot" ( "right" = "a" )\n'
 
