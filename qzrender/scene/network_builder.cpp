@@ -8,7 +8,9 @@
 namespace qzscene {
 namespace {
 
-Location optionLocation(const std::string &text) { return Location{std::make_shared<const std::string>(text), 0, 0}; }
+Location optionLocation(const std::string &text) {
+  return Location{std::make_shared<const std::string>(shownText(text)), 0, 0};
+}
 
 // Where a parameter of an instance got its value: the assignment, or the
 // declaration's default.
@@ -33,12 +35,13 @@ void applyOverride(Scene &scene, const std::string &option) {
   const std::string parameterName = option.substr(dot + 1, equals - dot - 1);
   const int index = scene.findInstance(instanceName);
   if (index < 0)
-    throw SceneError(where, "the scene has no shader instance \"" + instanceName + "\"");
+    throw SceneError(where, "the scene has no shader instance \"" + shownText(instanceName) + "\"");
   Instance &instance = scene.instances[index];
   const Declaration &declaration = scene.declarations[instance.declaration];
   const int parameter = declaration.find(parameterName);
   if (parameter < 0)
-    throw SceneError(where, "shader \"" + declaration.name + "\" has no parameter \"" + parameterName + "\"");
+    throw SceneError(where,
+                     "shader \"" + declaration.name + "\" has no parameter \"" + shownText(parameterName) + "\"");
 
   TokenStream tokens(option.substr(equals + 1), where.describe());
   Assignment assignment;
@@ -58,7 +61,8 @@ int chooseRoot(const Scene &scene, const std::string &rootName) {
   if (!rootName.empty()) {
     const int index = scene.findInstance(rootName);
     if (index < 0)
-      throw SceneError(optionLocation("--shader " + rootName), "the scene has no shader instance \"" + rootName + "\"");
+      throw SceneError(optionLocation("--shader " + rootName),
+                       "the scene has no shader instance \"" + shownText(rootName) + "\"");
     return index;
   }
   if (scene.instances.empty())

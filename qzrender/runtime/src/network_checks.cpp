@@ -1,5 +1,6 @@
 #include "network_checks.h"
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -118,6 +119,71 @@ private:
   std::vector<std::pair<int, int>> path_;
 };
 
+// What one sample costs the root of an acyclic network: how many shaders run
+// (each connection runs its source anew, so runs add up along every path) and
+// how deep the calls nest. Worked out once per instance, sources first,
+// without recursion; counts stop growing once past the limit.
+class SampleCost {
+public:
+  explicit SampleCost(const NetworkSpec &spec)
+      : spec_(spec), runs_(spec.instances.size(), 0), depth_(spec.instances.size(), 0) {}
+
+  bool check(LoadError *error) {
+    const int root = spec_.root;
+    measure(root);
+    const std::string &name = spec_.instances[root].name;
+    if (depth_[root] > kMaxConnectionDepth) {
+      *error =
+          LoadError{LoadError::Subject::Instance, root, -1,
+                    "connections below \"" + name + "\" nest " + std::to_string(depth_[root]) +
+                        " shaders deep, more than the " + std::to_string(kMaxConnectionDepth) + " qzrender allows"};
+      return false;
+    }
+    if (runs_[root] > kMaxShaderRunsPerSample) {
+      *error = LoadError{LoadError::Subject::Instance, root, -1,
+                         "\"" + name + "\" would run more than " + std::to_string(kMaxShaderRunsPerSample) +
+                             " shaders for every sample: each connection runs its shader anew, and these "
+                             "connections meet again too often"};
+      return false;
+    }
+    return true;
+  }
+
+private:
+  void measure(int root) {
+    std::vector<int> pending{root};
+    while (!pending.empty()) {
+      const int at = pending.back();
+      if (runs_[at] != 0) {
+        pending.pop_back();
+        continue;
+      }
+      bool sourcesKnown = true;
+      for (const ParameterSpec &parameter : spec_.instances[at].parameters)
+        if (parameter.connection >= 0 && runs_[parameter.connection] == 0) {
+          pending.push_back(parameter.connection);
+          sourcesKnown = false;
+        }
+      if (!sourcesKnown)
+        continue;
+      uint64_t runs = 1;
+      int depth = 1;
+      for (const ParameterSpec &parameter : spec_.instances[at].parameters)
+        if (parameter.connection >= 0) {
+          runs = std::min(runs + runs_[parameter.connection], kMaxShaderRunsPerSample + 1);
+          depth = std::max(depth, depth_[parameter.connection] + 1);
+        }
+      runs_[at] = runs;
+      depth_[at] = depth;
+      pending.pop_back();
+    }
+  }
+
+  const NetworkSpec &spec_;
+  std::vector<uint64_t> runs_; // 0: not yet known
+  std::vector<int> depth_;
+};
+
 } // namespace
 
 const char *valueTypeName(ValueType type) {
@@ -140,7 +206,7 @@ bool checkNetwork(const NetworkSpec &spec, LoadError *error) {
   for (size_t i = 0; i < spec.instances.size(); ++i)
     if (!checkParameters(spec, static_cast<int>(i), error))
       return false;
-  return CycleFinder(spec).run(error);
+  return CycleFinder(spec).run(error) && SampleCost(spec).check(error);
 }
 
 int textureSpacesNeeded(const NetworkSpec &spec) {
