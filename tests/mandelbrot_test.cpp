@@ -199,6 +199,20 @@ TEST_F(MandelbrotTest, PointsNearCyclesMatchThePlainLoop) {
       EXPECT_EQ(std::bit_cast<uint32_t>(shadeAt(0.0f, 0.0f)), std::bit_cast<uint32_t>(expected))
           << c.what << " at " << iterations;
     }
+
+  // Orbits that pass close to an attracting-looking cycle on their way out:
+  // a shortcut that trusted the look instead of proving the trap would give
+  // these 0.
+  struct Sample {
+    float u, v, expected;
+  };
+  fill(View{});
+  records.set(kIterations, int32_t{1000});
+  for (const Sample &sample : {Sample{0.26080474f, 0.54816574f, 0.686f}, Sample{0.28479487f, 0.40928346f, 0.262f},
+                               Sample{0.62939382f, 0.77928817f, 0.231f}}) {
+    EXPECT_EQ(plainMandelbrot(Rectangle{-2.0f, 1.0f, 1.5f, -1.5f}, 1000, sample.u, sample.v), sample.expected);
+    EXPECT_EQ(shadeAt(sample.u, sample.v), sample.expected) << sample.u << "," << sample.v;
+  }
 }
 
 } // namespace

@@ -8,10 +8,12 @@
 // F(x, y) = ((x*x - y*y) + cr, (x*2)*y + ci). z_n = F^n(0). The loop tests
 // z_(n-1) at step n and returns n if its squared modulus is above 16.
 //
-// 1. Exact return (Brent's cycle detection). The iterate at each power-of-two
-//    step is saved; every later iterate is compared with it. If z_n == z_m
-//    for some m < n, then z_m, ..., z_(n-1) have all been tested without
-//    escaping, and the orbit from z_n on repeats them: nothing ever escapes.
+// 1. Exact return (Brent's cycle detection). The iterates z_0, z_1, z_3,
+//    z_7, ... are saved in turn; every later iterate that has passed the
+//    escape test is compared with the one saved last (those whose real part
+//    is close, by a cheap filter on bit patterns). If z_k == z_m for some
+//    m < k, then z_m, ..., z_k have all been tested without escaping, and
+//    the orbit from z_k on repeats them: nothing ever escapes.
 //    The comparison is ==, which equates +0 and -0 (NaN never reaches the
 //    loop). That is enough: F maps points that differ only in the signs of
 //    zero coordinates to such points again (x*x and y*y lose the sign; a
@@ -20,30 +22,45 @@
 //
 // 2. Trapped orbit. An orbit attracted by a cycle of period p comes back
 //    close to itself after p steps long before it repeats exactly, which can
-//    take thousands of steps near the edge of the set. When the iterate
-//    comes within a small distance of the saved one, we try to prove, with
-//    rounding included, that a disc around it is mapped into itself by p
-//    steps of F while staying inside |z| <= 2 (see orbitIsTrapped). Then
-//    every later iterate lies in one of these discs, where the escape test
-//    cannot pass, and the plain loop would run the budget out.
+//    take thousands of steps near the edge of the set. A tested iterate that
+//    comes within a small distance of the saved one suggests a period; from
+//    then on we try now and then to prove, with rounding included, that a
+//    disc around the current iterate is mapped into itself by p steps of F
+//    while staying inside |z| <= 2 (see trapOrbit). Then every later
+//    iterate lies in one of these discs, where the escape test cannot pass,
+//    and the plain loop would run the budget out.
 #include "escape_step.h"
 
 #include <cmath>
+#include <cstdint>
+#include <cstring>
 #include <limits>
 
 namespace {
 
 constexpr double kEscapeRadiusSquared = 16.0;
 
-// A return closer than this (squared distance to the saved iterate) starts
-// a trap attempt. Each failed attempt asks the next one to come 4 times
-// closer, and waits 2 periods, so failed attempts cost at most as much
-// again as the loop itself.
-constexpr double kNearReturnSquared = 0x1p-12;
-constexpr double kNearReturnShrink = 1.0 / 16.0;
-// The threshold never drops to 0, so that an exact return (squared distance
-// 0) always reaches the exact comparison.
-constexpr double kMinNearReturnSquared = std::numeric_limits<double>::min();
+// A return to within this distance of the saved iterate suggests a period.
+// Each one asks the next to come 4 times closer, so that an orbit that
+// lingers near its saved iterate is not looked at again at every step.
+constexpr double kNearReturn = 0x1p-8;
+constexpr double kNearReturnShrink = 0.25;
+// The threshold never drops to 0, so that an exact return (distance 0)
+// always reaches the exact comparison.
+constexpr double kMinNearReturn = std::numeric_limits<double>::min();
+// The loop looks for returns with integer operations only, leaving the
+// floating-point units to the iteration: the bit patterns of the real parts
+// of the iterate and of the saved iterate may differ only below this bit
+// (relatively, about 2^-12). Each hit narrows the filter 4 times, down to
+// equal patterns; each new saved iterate starts it afresh. A filter that
+// misses a return costs time only: every shortcut is proven in full.
+constexpr uint64_t kReturnFilter = uint64_t{1} << 40;
+// After a failed attempt, the next waits a quarter of the steps made so far,
+// and at least 4 periods: an attempt costs at most 2 periods of steps, so
+// attempts cost at most half as much again as the loop.
+constexpr miInteger kAttemptSpacingPeriods = 4;
+constexpr miInteger kAttemptSpacingDivisor = 4;
+constexpr miInteger kNoAttempt = std::numeric_limits<miInteger>::max();
 
 // The trap proof. Unit roundoff u = 2^-53.
 //
@@ -74,11 +91,23 @@ struct Point {
 
 inline Point step(Point z, double cr, double ci) { return Point{(z.x * z.x - z.y * z.y) + cr, (z.x * 2.0) * z.y + ci}; }
 
+inline uint64_t bitsOf(double value) {
+  uint64_t bits;
+  std::memcpy(&bits, &value, sizeof bits);
+  return bits;
+}
+
 // Upper bounds of |z| and |a - b|.
 inline double modulusBound(Point z) { return std::sqrt(z.x * z.x + z.y * z.y) * kRoundUp; }
 inline double distanceBound(Point a, Point b) { return modulusBound(Point{a.x - b.x, a.y - b.y}); }
 
-// True when the disc D(a, R), for a radius R chosen here, is proven to be
+enum class Trap {
+  kProven,  // the orbit never escapes
+  kNotYet,  // the cycle attracts, but the orbit is not close enough yet
+  kNoCycle, // no attracting cycle of this period here: stop trying it
+};
+
+// Tries to prove that the disc D(a, R), for a radius R chosen here, is
 // mapped into itself by `period` steps of F, each step's image lying inside
 // |z| <= 2.
 //
@@ -89,9 +118,9 @@ inline double distanceBound(Point a, Point b) { return modulusBound(Point{a.x - 
 // way), r_0 = R and r_(k+1) = r_k(2|A_k| + r_k) + 2 kStepError, F^k maps
 // D(a, R) into D(A_k, r_k) while |A_k| + r_k <= 2 for every k; if also
 // |A_period - a| + r_period <= R, the disc maps into itself.
-bool orbitIsTrapped(Point a, double cr, double ci, miInteger period) {
+Trap trapOrbit(Point a, double cr, double ci, miInteger period) {
   if (!(std::fabs(cr) <= kTrapMaxC && std::fabs(ci) <= kTrapMaxC))
-    return false;
+    return Trap::kNoCycle;
 
   // Choose R. The cycle's multiplier is about the product of 2|A_k| over
   // one period, and the orbit contracts by it towards the cycle each
@@ -100,26 +129,70 @@ bool orbitIsTrapped(Point a, double cr, double ci, miInteger period) {
   double multiplier = 1.0;
   Point z = a;
   for (miInteger k = 0; k < period; ++k) {
-    multiplier *= 2.0 * std::sqrt(z.x * z.x + z.y * z.y);
+    const double modulus = std::sqrt(z.x * z.x + z.y * z.y);
+    if (!(modulus <= kTrapMaxModulus))
+      return Trap::kNoCycle;
+    multiplier *= 2.0 * modulus;
     z = step(z, cr, ci);
   }
   if (!(multiplier < kMaxMultiplier))
-    return false;
+    return Trap::kNoCycle;
   const double stepErrors = 2.0 * kStepError * static_cast<double>(period);
   const double radius = 2.0 * (distanceBound(z, a) + stepErrors) / (1.0 - multiplier);
 
   // Prove it.
-  if (!(modulusBound(a) + radius <= kTrapMaxModulus))
-    return false;
+  if (!((modulusBound(a) + radius) * kRoundUp <= kTrapMaxModulus))
+    return Trap::kNotYet;
   double r = radius;
   z = a;
   for (miInteger k = 0; k < period; ++k) {
     r = ((2.0 * modulusBound(z) + r) * r + 2.0 * kStepError) * kRoundUp;
     z = step(z, cr, ci);
-    if (!(modulusBound(z) + r <= kTrapMaxModulus))
-      return false;
+    if (!((modulusBound(z) + r) * kRoundUp <= kTrapMaxModulus))
+      return Trap::kNotYet;
   }
-  return (distanceBound(z, a) + r) * kRoundUp <= radius;
+  return (distanceBound(z, a) + r) * kRoundUp <= radius ? Trap::kProven : Trap::kNotYet;
+}
+
+// What the loop learnt from near returns: how close the next must come,
+// the period they suggest (0: none yet), and the step of the next attempt.
+struct ReturnWatch {
+  double nearReturn;
+  miInteger period;
+  miInteger earliestAttempt;
+  miInteger nextAttempt; // earliestAttempt once a period is known
+};
+
+// The tested iterate z_index has come back near the saved iterate z_savedAt
+// (index > savedAt), at least in its real part. True when it is an exact
+// return; when it is near, notes the period it suggests. Kept out of line,
+// and given points as separate doubles, so that the loop keeps its state in
+// registers.
+[[gnu::noinline, gnu::cold]] bool returnedExactly(ReturnWatch &watch, double x, double y, double savedX, double savedY,
+                                                  miInteger index, miInteger savedAt) {
+  if (x == savedX && y == savedY)
+    return true;
+  const double distance = std::sqrt((x - savedX) * (x - savedX) + (y - savedY) * (y - savedY));
+  if (distance < watch.nearReturn) {
+    watch.nearReturn = std::fmax(distance * kNearReturnShrink, kMinNearReturn);
+    watch.period = index - savedAt;
+    watch.nextAttempt = watch.earliestAttempt;
+  }
+  return false;
+}
+
+// An attempt is due at z_index: true when the orbit is proven trapped;
+// otherwise schedules the next attempt, or none until the next near return
+// when the period turned out to have no attracting cycle.
+[[gnu::noinline, gnu::cold]] bool attemptTrap(ReturnWatch &watch, double x, double y, miInteger index, double cr,
+                                              double ci) {
+  const Trap trap = trapOrbit(Point{x, y}, cr, ci, watch.period);
+  if (trap == Trap::kProven)
+    return true;
+  const miInteger wait = kAttemptSpacingPeriods * watch.period;
+  watch.earliestAttempt = index + (wait > index / kAttemptSpacingDivisor ? wait : index / kAttemptSpacingDivisor);
+  watch.nextAttempt = trap == Trap::kNotYet ? watch.earliestAttempt : kNoAttempt;
+  return false;
 }
 
 } // namespace
@@ -132,37 +205,48 @@ miInteger qzEscapeStep(double cr, double ci, miInteger iterations) {
   if (std::isnan(cr) || std::isnan(ci))
     return 0;
 
-  Point z{0.0, 0.0};
-  Point saved = z; // z_(savedAt); saved again at steps 1, 2, 4, 8, ...
+  // The loop's state is kept in scalars, so that it stays in registers.
+  double x = 0.0; // z_(n-1) at step n
+  double y = 0.0;
+  // The saved iterate. Nothing is saved before z_0: the NaN pattern is far
+  // from every finite one.
+  double savedX = std::numeric_limits<double>::quiet_NaN();
+  double savedY = savedX;
+  uint64_t savedBitsX = bitsOf(savedX);
   miInteger savedAt = 0;
-  miInteger nextSave = 1;
-  double nearReturn = kNearReturnSquared;
-  miInteger nextAttempt = 0;
+  miInteger nextSave = 0;
+  uint64_t returnFilter = kReturnFilter;
+  ReturnWatch watch{kNearReturn, 0, 0, kNoAttempt};
+  // The next step that saves the iterate or makes an attempt.
+  miInteger nextEvent = 0;
 
   for (miInteger n = 1; n < iterations; ++n) {
-    if (z.y * z.y + z.x * z.x > kEscapeRadiusSquared)
+    if (y * y + x * x > kEscapeRadiusSquared)
       return n;
-    z = step(z, cr, ci); // z_n, to be tested at step n + 1
-
-    const double dx = z.x - saved.x;
-    const double dy = z.y - saved.y;
-    const double distanceSquared = dx * dx + dy * dy;
-    if (distanceSquared < nearReturn) [[unlikely]] {
-      if (z.x == saved.x && z.y == saved.y)
+    const miInteger index = n - 1;
+    if ((bitsOf(x) ^ savedBitsX) < returnFilter) [[unlikely]] {
+      if (returnedExactly(watch, x, y, savedX, savedY, index, savedAt))
         return 0;
-      if (n >= nextAttempt) {
-        const miInteger period = n - savedAt;
-        if (orbitIsTrapped(z, cr, ci, period))
-          return 0;
-        nearReturn = std::fmax(distanceSquared * kNearReturnShrink, kMinNearReturnSquared);
-        nextAttempt = n + 2 * period;
+      returnFilter = returnFilter > 4 ? returnFilter >> 2 : 1;
+      nextEvent = nextSave < watch.nextAttempt ? nextSave : watch.nextAttempt;
+    }
+    if (index >= nextEvent) [[unlikely]] {
+      if (index >= watch.nextAttempt && attemptTrap(watch, x, y, index, cr, ci))
+        return 0;
+      if (index == nextSave) { // z_0, z_1, z_3, z_7, ...
+        savedX = x;
+        savedY = y;
+        savedBitsX = bitsOf(x);
+        savedAt = index;
+        nextSave = 2 * index + 1;
+        returnFilter = kReturnFilter;
       }
+      nextEvent = nextSave < watch.nextAttempt ? nextSave : watch.nextAttempt;
     }
-    if (n == nextSave) {
-      saved = z;
-      savedAt = n;
-      nextSave = 2 * n;
-    }
+    const double nextX = (x * x - y * y) + cr;
+    const double nextY = (x * 2.0) * y + ci;
+    x = nextX;
+    y = nextY;
   }
   return 0;
 }
