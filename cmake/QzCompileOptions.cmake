@@ -9,6 +9,10 @@ target_compile_options(qz_compile_options INTERFACE
   -Wall -Wextra -Wpedantic -Wshadow -Wconversion -Wno-sign-conversion
   -ffp-contract=off
   $<$<BOOL:${QZ_WARNINGS_AS_ERRORS}>:-Werror>)
+# On Windows every module links the compiler's own runtime (libgcc, libstdc++,
+# winpthread) statically: a plug-in must load into the renderer, and a test
+# program under Wine, with nothing beside it but the system's own DLLs.
+target_link_options(qz_compile_options INTERFACE $<$<BOOL:${MINGW}>:-static>)
 
 # Code that runs inside the renderer: no exceptions, no RTTI, nothing exported
 # unless it says so.

@@ -9,25 +9,8 @@ function(qz_add_shader_plugin name)
   cmake_parse_arguments(PARSE_ARGV 1 arg "" "DECLARATION" "SOURCES")
 
   add_library(${name} MODULE ${arg_SOURCES})
-  set_target_properties(${name} PROPERTIES PREFIX "" OUTPUT_NAME ${name}
-    LIBRARY_OUTPUT_DIRECTORY "${PROJECT_BINARY_DIR}/plugins")
-  target_link_libraries(${name} PRIVATE qz_plugin_options
-    "$<LINK_LIBRARY:WHOLE_ARCHIVE,hostbind>")
-
-  set(QZ_SHADER_NAME ${name})
-  if(WIN32)
-    set(exports "${CMAKE_CURRENT_BINARY_DIR}/${name}.def")
-    configure_file("${PROJECT_SOURCE_DIR}/cmake/exports.def.in" "${exports}" @ONLY)
-    target_sources(${name} PRIVATE "${exports}")
-    target_link_options(${name} PRIVATE -static-libgcc -static-libstdc++
-      -Wl,--exclude-all-symbols)
-  else()
-    set(exports "${CMAKE_CURRENT_BINARY_DIR}/${name}.map")
-    configure_file("${PROJECT_SOURCE_DIR}/cmake/exports.map.in" "${exports}" @ONLY)
-    target_link_options(${name} PRIVATE "-Wl,--version-script=${exports}"
-      -Wl,--no-undefined -Wl,-z,now -Wl,-z,relro)
-    set_property(TARGET ${name} APPEND PROPERTY LINK_DEPENDS "${exports}")
-  endif()
+  set_target_properties(${name} PROPERTIES LIBRARY_OUTPUT_DIRECTORY "${PROJECT_BINARY_DIR}/plugins")
+  qz_link_as_plugin(${name} EXPORTS ${name} ${name}_init ${name}_exit ${name}_version miSetModuleHandle)
 
   # Copy the declaration beside the built plug-in so the build tree works as
   # a library/include path of its own.
@@ -41,4 +24,30 @@ function(qz_add_shader_plugin name)
   install(TARGETS ${name} LIBRARY DESTINATION "${CMAKE_INSTALL_LIBDIR}/qzfractal"
     RUNTIME DESTINATION "${CMAKE_INSTALL_LIBDIR}/qzfractal")
   set_property(GLOBAL APPEND PROPERTY QZ_SHADER_PLUGINS ${name})
+endfunction()
+
+# qz_link_as_plugin(<target> EXPORTS <names...>)
+#
+# Links a MODULE library the way every plug-in is linked: no prefix, the
+# binding layer whole and static, and exactly <names> exported. Test-only
+# modules that must behave like a plug-in use it too.
+function(qz_link_as_plugin target)
+  cmake_parse_arguments(PARSE_ARGV 1 arg "" "" "EXPORTS")
+  set_target_properties(${target} PROPERTIES PREFIX "" OUTPUT_NAME ${target})
+  target_link_libraries(${target} PRIVATE qz_plugin_options "$<LINK_LIBRARY:WHOLE_ARCHIVE,hostbind>")
+
+  if(WIN32)
+    list(JOIN arg_EXPORTS "\n    " QZ_EXPORTED_NAMES)
+    set(exports "${CMAKE_CURRENT_BINARY_DIR}/${target}.def")
+    configure_file("${PROJECT_SOURCE_DIR}/cmake/exports.def.in" "${exports}" @ONLY)
+    target_sources(${target} PRIVATE "${exports}")
+    target_link_options(${target} PRIVATE -Wl,--exclude-all-symbols)
+  else()
+    list(JOIN arg_EXPORTS ";\n    " QZ_EXPORTED_NAMES)
+    set(exports "${CMAKE_CURRENT_BINARY_DIR}/${target}.map")
+    configure_file("${PROJECT_SOURCE_DIR}/cmake/exports.map.in" "${exports}" @ONLY)
+    target_link_options(${target} PRIVATE "-Wl,--version-script=${exports}"
+      -Wl,--no-undefined -Wl,-z,now -Wl,-z,relro)
+    set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS "${exports}")
+  endif()
 endfunction()

@@ -1,12 +1,22 @@
 #!/usr/bin/env bash
 # Installs, with apt-get, whatever this machine lacks to build and test the
 # project. Safe to run again: packages already present are left alone.
+#
+#   scripts/install-deps.sh           what the build and the tests need
+#   scripts/install-deps.sh --bench   also what bench/compare-renders.sh runs:
+#                                     hyperfine and the peer renderers
 set -euo pipefail
 
 packages=(
   cmake ninja-build g++ make
   googletest libgtest-dev libgmock-dev libbenchmark-dev
+  # the Windows x64 build: MinGW-w64 (posix threads, for std::thread) and
+  # Wine to run its tests
+  g++-mingw-w64-x86-64-posix wine64
 )
+if [ "${1:-}" = "--bench" ]; then
+  packages+=(hyperfine gmic povray)
+fi
 
 missing=()
 for package in "${packages[@]}"; do

@@ -5,6 +5,7 @@
 
 // Returns the address of `name` in the module `handle`, or null. On failure
 // *errorCode receives the loader's error code, read before any other call.
-void *qzhbPlatformLookup(void *handle, const char *name, int *errorCode);
+// C linkage: a test build can wrap the seam at link time by this plain name.
+extern "C" void *qzhbPlatformLookup(void *handle, const char *name, int *errorCode);
 
 #endif

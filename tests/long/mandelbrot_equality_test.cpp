@@ -13,8 +13,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
-#include <cstdio>
 #include <cstring>
+#include <iostream>
 #include <limits>
 #include <mutex>
 #include <sstream>
@@ -141,7 +141,7 @@ TEST_P(MandelbrotEqualityTest, ShortcutsNeverChangeAResult) {
                     << ": plain loop " << m.expected << ", shader " << m.actual;
   }
   RecordProperty("samples", static_cast<int>(samples));
-  std::printf("%zu samples at %d iterations\n", samples, iterations);
+  std::cout << samples << " samples at " << iterations << " iterations\n";
 }
 
 INSTANTIATE_TEST_SUITE_P(Budgets, MandelbrotEqualityTest, ::testing::Range(size_t{0}, std::size(kBudgets)),

@@ -7,8 +7,13 @@
 #include <map>
 #include <sstream>
 
-#if !defined(_WIN32)
+#if defined(_WIN32)
+#include <process.h>
+#define qzProcessId _getpid
+#else
 #include <sys/wait.h>
+#include <unistd.h>
+#define qzProcessId getpid
 #endif
 
 namespace qztest {
@@ -24,8 +29,10 @@ std::string &selfPath() {
   return path;
 }
 
-std::string readFile(const std::filesystem::path &path) {
-  std::ifstream in(path, std::ios::binary);
+// Read as text: the child's standard streams are text streams, which on
+// Windows end every line with CR LF.
+std::string readTextFile(const std::filesystem::path &path) {
+  std::ifstream in(path);
   std::ostringstream text;
   text << in.rdbuf();
   return text.str();
@@ -41,13 +48,18 @@ bool registerChildScenario(const std::string &name, std::function<int()> body) {
 ChildResult runChildScenario(const std::string &name) {
   namespace fs = std::filesystem;
   const fs::path dir = fs::temp_directory_path();
-  const std::string stem = "qztest-" + name + "-" + std::to_string(std::rand());
+  const std::string stem = "qztest-" + name + "-" + std::to_string(qzProcessId());
   const fs::path errPath = dir / (stem + ".err");
   const fs::path outPath = dir / (stem + ".out");
   // std::system runs the platform's shell (sh, or cmd under Windows); both
   // understand these redirections.
-  const std::string command =
+  std::string command =
       "\"" + selfPath() + "\" --qz-child=" + name + " >\"" + outPath.string() + "\" 2>\"" + errPath.string() + "\"";
+#if defined(_WIN32)
+  // cmd /c strips the first and the last quote of a line that holds more than
+  // two, so the whole line goes inside one more pair.
+  command = "\"" + command + "\"";
+#endif
   ChildResult result;
   const int status = std::system(command.c_str());
 #if defined(_WIN32)
@@ -55,8 +67,8 @@ ChildResult runChildScenario(const std::string &name) {
 #else
   result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
 #endif
-  result.standardError = readFile(errPath);
-  result.standardOutput = readFile(outPath);
+  result.standardError = readTextFile(errPath);
+  result.standardOutput = readTextFile(outPath);
   std::error_code ignored;
   fs::remove(errPath, ignored);
   fs::remove(outPath, ignored);

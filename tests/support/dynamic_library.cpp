@@ -1,5 +1,6 @@
 #include "dynamic_library.h"
 
+#include <algorithm>
 #include <sstream>
 #include <utility>
 

@@ -1,5 +1,6 @@
 #include "stderr_capture.h"
 
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -9,12 +10,15 @@
 
 #if defined(_WIN32)
 #include <io.h>
+#include <process.h>
+#define qzProcessId _getpid
 #define qzDup _dup
 #define qzDup2 _dup2
 #define qzClose _close
 #define qzFileno _fileno
 #else
 #include <unistd.h>
+#define qzProcessId getpid
 #define qzDup dup
 #define qzDup2 dup2
 #define qzClose close
@@ -24,7 +28,11 @@
 namespace qztest {
 
 StderrCapture::StderrCapture() {
-  path_ = (std::filesystem::temp_directory_path() / ("qztest-stderr-" + std::to_string(std::rand()) + ".txt")).string();
+  // Unique across the test processes that CTest may run at once, and across
+  // captures within one process.
+  static std::atomic<int> captures{0};
+  const std::string name = "qztest-stderr-" + std::to_string(qzProcessId()) + "-" + std::to_string(captures++) + ".txt";
+  path_ = (std::filesystem::temp_directory_path() / name).string();
   std::fflush(stderr);
   savedFd_ = qzDup(qzFileno(stderr));
   std::FILE *file = std::fopen(path_.c_str(), "wb");
