@@ -3,9 +3,10 @@
 // reads, no shortcut inside the set. Per pixel it runs the same arithmetic
 // as qzFractalMandelbrot feeding qzFractalColorizerArea5 with its default
 // ramp, and writes the picture as a binary PPM (8-bit sRGB, colours taken
-// as linear, alpha dropped).
+// as linear, alpha dropped). With --no-ramp it is the plain loop alone and
+// writes the escape value as an 8-bit grey PGM.
 //
-//   qzplain_render WIDTH HEIGHT ITERATIONS THREADS OUTPUT.ppm
+//   qzplain_render [--no-ramp] WIDTH HEIGHT ITERATIONS THREADS OUTPUT
 //
 // Pixel (x, y), row 0 at the top, samples u = (x + 0.5) / WIDTH and
 // v = 1 - (y + 0.5) / HEIGHT. THREADS threads take rows one at a time from a
@@ -15,6 +16,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <thread>
 #include <vector>
 
@@ -78,29 +80,38 @@ uint8_t toSrgb8(float linear) {
 } // namespace
 
 int main(int argc, char **argv) {
-  if (argc != 6) {
-    std::fprintf(stderr, "usage: %s WIDTH HEIGHT ITERATIONS THREADS OUTPUT.ppm\n", argv[0]);
+  const bool withRamp = !(argc > 1 && std::strcmp(argv[1], "--no-ramp") == 0);
+  char **arguments = withRamp ? argv + 1 : argv + 2;
+  if (argc - (arguments - argv) != 5) {
+    std::fprintf(stderr, "usage: %s [--no-ramp] WIDTH HEIGHT ITERATIONS THREADS OUTPUT\n", argv[0]);
     return 2;
   }
-  const int width = std::atoi(argv[1]);
-  const int height = std::atoi(argv[2]);
-  const int32_t iterations = std::atoi(argv[3]);
-  const int threads = std::atoi(argv[4]);
+  const int width = std::atoi(arguments[0]);
+  const int height = std::atoi(arguments[1]);
+  const int32_t iterations = std::atoi(arguments[2]);
+  const int threads = std::atoi(arguments[3]);
+  const char *output = arguments[4];
   if (width <= 0 || height <= 0 || width > 65536 || height > 65536 || iterations < 11 || iterations > 9999 ||
       threads <= 0 || threads > 1024) {
     std::fprintf(stderr, "%s: sizes 1..65536, iterations 11..9999, threads 1..1024\n", argv[0]);
     return 2;
   }
 
-  std::vector<uint8_t> pixels(static_cast<size_t>(width) * static_cast<size_t>(height) * 3);
+  const size_t channels = withRamp ? 3 : 1;
+  std::vector<uint8_t> pixels(static_cast<size_t>(width) * static_cast<size_t>(height) * channels);
   std::atomic<int> nextRow{0};
   auto renderRows = [&] {
     for (int y = nextRow++; y < height; y = nextRow++) {
-      uint8_t *out = pixels.data() + static_cast<size_t>(y) * static_cast<size_t>(width) * 3;
+      uint8_t *out = pixels.data() + static_cast<size_t>(y) * static_cast<size_t>(width) * channels;
       const float v = 1.0f - (static_cast<float>(y) + 0.5f) / static_cast<float>(height);
       for (int x = 0; x < width; ++x) {
         const float u = (static_cast<float>(x) + 0.5f) / static_cast<float>(width);
-        const Color color = ramp(escapeValue(u, v, iterations));
+        const float value = escapeValue(u, v, iterations);
+        if (!withRamp) {
+          *out++ = static_cast<uint8_t>(value * 255.0f + 0.5f);
+          continue;
+        }
+        const Color color = ramp(value);
         *out++ = toSrgb8(color.r);
         *out++ = toSrgb8(color.g);
         *out++ = toSrgb8(color.b);
@@ -114,15 +125,15 @@ int main(int argc, char **argv) {
   for (std::thread &thread : pool)
     thread.join();
 
-  std::FILE *file = std::fopen(argv[5], "wb");
+  std::FILE *file = std::fopen(output, "wb");
   if (file == nullptr) {
-    std::perror(argv[5]);
+    std::perror(output);
     return 1;
   }
-  std::fprintf(file, "P6\n%d %d\n255\n", width, height);
+  std::fprintf(file, "%s\n%d %d\n255\n", withRamp ? "P6" : "P5", width, height);
   const bool written = std::fwrite(pixels.data(), 1, pixels.size(), file) == pixels.size();
   if (std::fclose(file) != 0 || !written) {
-    std::perror(argv[5]);
+    std::perror(output);
     return 1;
   }
   return 0;
