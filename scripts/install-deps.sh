@@ -10,6 +10,8 @@ set -euo pipefail
 packages=(
   cmake ninja-build g++ make
   googletest libgtest-dev libgmock-dev libbenchmark-dev
+  # qzrender's image output
+  libopenimageio-dev openimageio-tools
   # the Windows x64 build: MinGW-w64 (posix threads, for std::thread) and
   # Wine to run its tests
   g++-mingw-w64-x86-64-posix wine64

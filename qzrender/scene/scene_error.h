@@ -1,0 +1,25 @@
+// Where a piece of scene text came from, and the one kind of error the scene
+// reader raises: a message that already names its place, in the form
+// FILE:LINE:COLUMN: error: TEXT.
+#pragma once
+
+#include <memory>
+#include <stdexcept>
+#include <string>
+
+namespace qzscene {
+
+struct Location {
+  std::shared_ptr<const std::string> file; // as named to the user
+  int line = 0;                            // from 1; 0 for text that is no file (a command-line value)
+  int column = 0;                          // from 1, in bytes
+
+  std::string describe() const; // "FILE:LINE:COLUMN", or just the name for line 0
+};
+
+class SceneError : public std::runtime_error {
+public:
+  SceneError(const Location &where, const std::string &message);
+};
+
+} // namespace qzscene

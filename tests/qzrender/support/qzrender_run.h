@@ -1,0 +1,21 @@
+// Runs the built qzrender as a user would, and collects what it said.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace qztest {
+
+struct RunResult {
+  int exitCode = -1;
+  std::string standardOutput;
+  std::string standardError;
+};
+
+// `environment` holds NAME=VALUE settings for this run only.
+RunResult runQzrender(const std::vector<std::string> &arguments, const std::vector<std::string> &environment = {});
+
+// -L/-I for the test shaders and their declarations, so test scenes find them.
+std::vector<std::string> testShaderFolders();
+
+} // namespace qztest
