@@ -10,8 +10,10 @@
 //
 // Pixel (x, y), row 0 at the top, samples u = (x + 0.5) / WIDTH and
 // v = 1 - (y + 0.5) / HEIGHT. THREADS threads take rows one at a time from a
-// shared counter.
+// shared counter, as qzrender's do. Like qzrender, it ends with a line on
+// standard output that gives the seconds the pixels took (output excluded).
 #include <atomic>
+#include <chrono>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -118,12 +120,14 @@ int main(int argc, char **argv) {
       }
     }
   };
+  const auto start = std::chrono::steady_clock::now();
   std::vector<std::thread> pool;
   for (int thread = 1; thread < threads; ++thread)
     pool.emplace_back(renderRows);
   renderRows();
   for (std::thread &thread : pool)
     thread.join();
+  const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 
   std::FILE *file = std::fopen(output, "wb");
   if (file == nullptr) {
@@ -136,5 +140,8 @@ int main(int argc, char **argv) {
     std::perror(output);
     return 1;
   }
+  const double samples = static_cast<double>(width) * static_cast<double>(height);
+  std::printf("qzplain_render: %s %dx%d, %d threads, %.3f s, %.0f samples/s\n", output, width, height, threads, seconds,
+              samples / seconds);
   return 0;
 }
