@@ -15,7 +15,8 @@
 # Threading: qzrender -t N; the plain renderers N threads taking rows from a
 # shared counter, as qzrender's do; G'MIC through OpenMP (OMP_NUM_THREADS=N);
 # POV-Ray +WT N. Every tool writes its picture to a temporary folder, in the
-# format that costs it least: qzrender a float TIFF, the others PPM or PGM.
+# format that costs it least: qzrender a float TIFF, the plain renderers a
+# float PFM, G'MIC a PGM, POV-Ray a PPM.
 #
 # Two times per command: the whole command as a user runs it (hyperfine's
 # median), and, for qzrender and the plain renderers, the seconds their
@@ -90,11 +91,17 @@ for budget in $budgets; do
   write_povray_scene "$budget" "$work/mandel-$budget.pov"
   hyperfine --style none --runs "$runs" --warmup 1 --export-csv "$work/$budget.csv" \
     -n qzrender "$(qzrender_command "$budget" "$threads" "qzrender-$budget")" \
-    -n plain "$(plain_command --no-ramp "$budget" plain.pgm "plain-$budget")" \
-    -n plain+ramp "$(plain_command "" "$budget" plain-ramp.ppm "plain+ramp-$budget")" \
+    -n plain "$(plain_command --no-ramp "$budget" plain.pfm "plain-$budget")" \
+    -n plain+ramp "$(plain_command "" "$budget" plain-ramp.pfm "plain+ramp-$budget")" \
     -n gmic "OMP_NUM_THREADS=$threads gmic -v -1 $size,$size,1,1 mandelbrot -2,-1.5,1,1.5,$budget -o $work/gmic.pgm" \
     -n povray "povray +I$work/mandel-$budget.pov +O$work/povray.ppm +FP +W$size +H$size -A +WT$threads -D -V -GA" \
     >/dev/null
+  # Same arithmetic, same picture: the plain renderer's colours must equal
+  # qzrender's to the bit.
+  if ! oiiotool "$work/qzrender.tif" --ch R,G,B "$work/plain-ramp.pfm" --diff --fail 0 --failpercent 0 >/dev/null; then
+    echo "$0: at $budget iterations the plain renderer's picture differs from qzrender's" >&2
+    exit 1
+  fi
 done
 
 scaling_budget=1000
@@ -124,4 +131,5 @@ one="$(pixels threads-1)" all="$(pixels "threads-$threads")"
 echo "qzrender at $scaling_budget iterations, 1 thread against $threads:" \
   "command $(printf '%.3f s against %.3f s' "$(whole "$work/threads.csv" one)" "$(whole "$work/threads.csv" all)")," \
   "pixels $one s against $all s: $(ratio "$one" "$all") faster"
+echo "qzrender's picture equals the plain renderer's (RGB, bit for bit) at every budget"
 echo "load average after: $(cut -d' ' -f1-3 /proc/loadavg)"

@@ -2,11 +2,11 @@
 // with, written plainly in one file: no host, no plug-ins, no parameter
 // reads, no shortcut inside the set. Per pixel it runs the same arithmetic
 // as qzFractalMandelbrot feeding qzFractalColorizerArea5 with its default
-// ramp, and writes the picture as a binary PPM (8-bit sRGB, colours taken
-// as linear, alpha dropped). With --no-ramp it is the plain loop alone and
-// writes the escape value as an 8-bit grey PGM.
+// ramp into a float buffer, as qzrender does, and writes the picture as a
+// Portable Float Map (RGB, alpha dropped). With --no-ramp it is the plain
+// loop alone and writes the escape values as a grey PFM.
 //
-//   qzplain_render [--no-ramp] WIDTH HEIGHT ITERATIONS THREADS OUTPUT
+//   qzplain_render [--no-ramp] WIDTH HEIGHT ITERATIONS THREADS OUTPUT.pfm
 //
 // Pixel (x, y), row 0 at the top, samples u = (x + 0.5) / WIDTH and
 // v = 1 - (y + 0.5) / HEIGHT. THREADS threads take rows one at a time from a
@@ -14,7 +14,6 @@
 // standard output that gives the seconds the pixels took (output excluded).
 #include <atomic>
 #include <chrono>
-#include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -73,19 +72,13 @@ Color ramp(float value) {
   return Color{0.0f, 0.0f, 0.0f, 0.0f};
 }
 
-uint8_t toSrgb8(float linear) {
-  const float clamped = linear < 0.0f ? 0.0f : (linear > 1.0f ? 1.0f : linear);
-  const float encoded = clamped <= 0.0031308f ? 12.92f * clamped : 1.055f * std::pow(clamped, 1.0f / 2.4f) - 0.055f;
-  return static_cast<uint8_t>(encoded * 255.0f + 0.5f);
-}
-
 } // namespace
 
 int main(int argc, char **argv) {
   const bool withRamp = !(argc > 1 && std::strcmp(argv[1], "--no-ramp") == 0);
   char **arguments = withRamp ? argv + 1 : argv + 2;
   if (argc - (arguments - argv) != 5) {
-    std::fprintf(stderr, "usage: %s [--no-ramp] WIDTH HEIGHT ITERATIONS THREADS OUTPUT\n", argv[0]);
+    std::fprintf(stderr, "usage: %s [--no-ramp] WIDTH HEIGHT ITERATIONS THREADS OUTPUT.pfm\n", argv[0]);
     return 2;
   }
   const int width = std::atoi(arguments[0]);
@@ -100,23 +93,24 @@ int main(int argc, char **argv) {
   }
 
   const size_t channels = withRamp ? 3 : 1;
-  std::vector<uint8_t> pixels(static_cast<size_t>(width) * static_cast<size_t>(height) * channels);
+  const size_t rowFloats = static_cast<size_t>(width) * channels;
+  std::vector<float> pixels(rowFloats * static_cast<size_t>(height));
   std::atomic<int> nextRow{0};
   auto renderRows = [&] {
     for (int y = nextRow++; y < height; y = nextRow++) {
-      uint8_t *out = pixels.data() + static_cast<size_t>(y) * static_cast<size_t>(width) * channels;
+      float *out = pixels.data() + static_cast<size_t>(y) * rowFloats;
       const float v = 1.0f - (static_cast<float>(y) + 0.5f) / static_cast<float>(height);
       for (int x = 0; x < width; ++x) {
         const float u = (static_cast<float>(x) + 0.5f) / static_cast<float>(width);
         const float value = escapeValue(u, v, iterations);
         if (!withRamp) {
-          *out++ = static_cast<uint8_t>(value * 255.0f + 0.5f);
+          *out++ = value;
           continue;
         }
         const Color color = ramp(value);
-        *out++ = toSrgb8(color.r);
-        *out++ = toSrgb8(color.g);
-        *out++ = toSrgb8(color.b);
+        *out++ = color.r;
+        *out++ = color.g;
+        *out++ = color.b;
       }
     }
   };
@@ -129,13 +123,17 @@ int main(int argc, char **argv) {
     thread.join();
   const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 
+  // PFM: rows from the bottom up; a negative scale means little-endian.
   std::FILE *file = std::fopen(output, "wb");
   if (file == nullptr) {
     std::perror(output);
     return 1;
   }
-  std::fprintf(file, "%s\n%d %d\n255\n", withRamp ? "P6" : "P5", width, height);
-  const bool written = std::fwrite(pixels.data(), 1, pixels.size(), file) == pixels.size();
+  std::fprintf(file, "%s\n%d %d\n-1.0\n", withRamp ? "PF" : "Pf", width, height);
+  bool written = true;
+  for (int y = height - 1; y >= 0 && written; --y)
+    written =
+        std::fwrite(pixels.data() + static_cast<size_t>(y) * rowFloats, sizeof(float), rowFloats, file) == rowFloats;
   if (std::fclose(file) != 0 || !written) {
     std::perror(output);
     return 1;
