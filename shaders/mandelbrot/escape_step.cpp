@@ -8,8 +8,8 @@
 // F(x, y) = ((x*x - y*y) + cr, (x*2)*y + ci). z_n = F^n(0). The loop tests
 // z_(n-1) at step n and returns n if its squared modulus is above 16.
 //
-// 1. Exact return (Brent's cycle detection). The iterates z_0, z_1, z_3,
-//    z_7, ... are saved in turn; every later iterate that has passed the
+// 1. Exact return (Brent's cycle detection). The iterates z_7, z_15, z_31,
+//    ... are saved in turn; every later iterate that has passed the
 //    escape test is compared with the one saved last (those whose real part
 //    is close, by a cheap filter on bit patterns). If z_k == z_m for some
 //    m < k, then z_m, ..., z_k have all been tested without escaping, and
@@ -39,6 +39,7 @@
 namespace {
 
 constexpr double kEscapeRadiusSquared = 16.0;
+constexpr miInteger kFirstSave = 7;
 
 // A return to within this distance of the saved iterate suggests a period.
 // Each one asks the next to come 4 times closer, so that an orbit that
@@ -208,17 +209,18 @@ miInteger qzEscapeStep(double cr, double ci, miInteger iterations) {
   // The loop's state is kept in scalars, so that it stays in registers.
   double x = 0.0; // z_(n-1) at step n
   double y = 0.0;
-  // The saved iterate. Nothing is saved before z_0: the NaN pattern is far
-  // from every finite one.
+  // The saved iterate. Nothing is saved before z_7 (most points escape
+  // sooner, and each save is a branch the processor does not foresee); until
+  // then the NaN pattern is far from every finite one.
   double savedX = std::numeric_limits<double>::quiet_NaN();
   double savedY = savedX;
   uint64_t savedBitsX = bitsOf(savedX);
   miInteger savedAt = 0;
-  miInteger nextSave = 0;
+  miInteger nextSave = kFirstSave;
   uint64_t returnFilter = kReturnFilter;
   ReturnWatch watch{kNearReturn, 0, 0, kNoAttempt};
   // The next step that saves the iterate or makes an attempt.
-  miInteger nextEvent = 0;
+  miInteger nextEvent = kFirstSave;
 
   for (miInteger n = 1; n < iterations; ++n) {
     if (y * y + x * x > kEscapeRadiusSquared)
@@ -233,7 +235,7 @@ miInteger qzEscapeStep(double cr, double ci, miInteger iterations) {
     if (index >= nextEvent) [[unlikely]] {
       if (index >= watch.nextAttempt && attemptTrap(watch, x, y, index, cr, ci))
         return 0;
-      if (index == nextSave) { // z_0, z_1, z_3, z_7, ...
+      if (index == nextSave) { // z_7, z_15, z_31, ...
         savedX = x;
         savedY = y;
         savedBitsX = bitsOf(x);
