@@ -127,17 +127,20 @@ Trap trapOrbit(Point a, double cr, double ci, miInteger period) {
   // one period, and the orbit contracts by it towards the cycle each
   // period: R of twice the distance still to go, divided by what one
   // period gains, leaves room for the squared terms.
-  double multiplier = 1.0;
+  // (Squared here, to spare a square root per step on the many attempts
+  // that end at this point.)
+  double multiplierSquared = 1.0;
   Point z = a;
   for (miInteger k = 0; k < period; ++k) {
-    const double modulus = std::sqrt(z.x * z.x + z.y * z.y);
-    if (!(modulus <= kTrapMaxModulus))
+    const double modulusSquared = z.x * z.x + z.y * z.y;
+    if (!(modulusSquared <= kTrapMaxModulus * kTrapMaxModulus))
       return Trap::kNoCycle;
-    multiplier *= 2.0 * modulus;
+    multiplierSquared *= 4.0 * modulusSquared;
     z = step(z, cr, ci);
   }
-  if (!(multiplier < kMaxMultiplier))
+  if (!(multiplierSquared < kMaxMultiplier * kMaxMultiplier))
     return Trap::kNoCycle;
+  const double multiplier = std::sqrt(multiplierSquared);
   const double stepErrors = 2.0 * kStepError * static_cast<double>(period);
   const double radius = 2.0 * (distanceBound(z, a) + stepErrors) / (1.0 - multiplier);
 
@@ -169,8 +172,8 @@ struct ReturnWatch {
 // return; when it is near, notes the period it suggests. Kept out of line,
 // and given points as separate doubles, so that the loop keeps its state in
 // registers.
-[[gnu::noinline, gnu::cold]] bool returnedExactly(ReturnWatch &watch, double x, double y, double savedX, double savedY,
-                                                  miInteger index, miInteger savedAt) {
+[[gnu::noinline]] bool returnedExactly(ReturnWatch &watch, double x, double y, double savedX, double savedY,
+                                       miInteger index, miInteger savedAt) {
   if (x == savedX && y == savedY)
     return true;
   const double distance = std::sqrt((x - savedX) * (x - savedX) + (y - savedY) * (y - savedY));
@@ -185,8 +188,7 @@ struct ReturnWatch {
 // An attempt is due at z_index: true when the orbit is proven trapped;
 // otherwise schedules the next attempt, or none until the next near return
 // when the period turned out to have no attracting cycle.
-[[gnu::noinline, gnu::cold]] bool attemptTrap(ReturnWatch &watch, double x, double y, miInteger index, double cr,
-                                              double ci) {
+[[gnu::noinline]] bool attemptTrap(ReturnWatch &watch, double x, double y, miInteger index, double cr, double ci) {
   const Trap trap = trapOrbit(Point{x, y}, cr, ci, watch.period);
   if (trap == Trap::kProven)
     return true;
