@@ -2,6 +2,7 @@
 // entries, lay out records and blocks, and run the init entries.
 #include "qzhost/network.h"
 
+#include <algorithm>
 #include <dlfcn.h>
 
 #include <cstring>
@@ -67,7 +68,10 @@ bool bindEntries(const NetworkSpec &spec, NetworkState &state, LoadError *error)
   return true;
 }
 
-// Block, then the tag area at a ghost offset of the block's size.
+// Parameter blocks are padded to at least this many 32-bit words.
+constexpr size_t kBlockFloorWords = 64;
+
+// Block, then the tag area at a ghost offset of the (padded) block's size.
 void layOut(const NetworkSpec &spec, NetworkState &state) {
   for (size_t i = 0; i < spec.instances.size(); ++i) {
     const InstanceSpec &instance = spec.instances[i];
@@ -76,7 +80,12 @@ void layOut(const NetworkSpec &spec, NetworkState &state) {
     for (const ParameterSpec &parameter : instance.parameters)
       blockSize += valueSize(parameter.type);
     const size_t words = blockSize / 4;
-    state.storage[i] = std::make_unique<uint32_t[]>(2 * words + 1);
+    // A library whose real block is longer than its declaration says would
+    // read past a block of the declared size. Padding block and tag area
+    // with zeros to a floor makes such reads see zeros (own values of 0,
+    // invalid input to this project's shaders) instead of other memory.
+    const size_t paddedWords = std::max(words, kBlockFloorWords);
+    state.storage[i] = std::make_unique<uint32_t[]>(2 * paddedWords + 1);
     state.textureSpaceWords[i].assign(words + 1, 0);
     auto *block = reinterpret_cast<unsigned char *>(state.storage[i].get());
 
@@ -85,12 +94,12 @@ void layOut(const NetworkSpec &spec, NetworkState &state) {
     for (const ParameterSpec &parameter : instance.parameters) {
       const int32_t tag = parameter.connection >= 0 ? connectionTag(parameter.connection) : kOwnValueTag;
       std::memcpy(block + offset, parameter.value.data(), valueSize(parameter.type));
-      std::memcpy(block + blockSize + offset, &tag, sizeof tag);
+      std::memcpy(block + paddedWords * 4 + offset, &tag, sizeof tag);
       state.textureSpaceWords[i][offset / 4] = parameter.textureSpace ? 1 : 0;
       connected = connected || parameter.connection >= 0;
       offset += valueSize(parameter.type);
     }
-    host.record.ghostOffset = static_cast<int32_t>(blockSize);
+    host.record.ghostOffset = static_cast<int32_t>(paddedWords * 4);
     host.record.ghostFlag = connected ? 1 : 0;
     host.record.instance = &host;
     host.result = instance.result;
