@@ -1,6 +1,10 @@
 #!/usr/bin/env bash
 # Installs, with apt-get, whatever this machine lacks to build and test the
 # project. Safe to run again: packages already present are left alone.
+#
+#   scripts/install-deps.sh           what the build and the tests need
+#   scripts/install-deps.sh --bench   also what bench/compare-renders.sh runs:
+#                                     hyperfine and the peer renderers
 set -euo pipefail
 
 packages=(
@@ -15,6 +19,9 @@ packages=(
   # runtimes, and llvm-symbolizer for readable reports
   clang-14 libclang-rt-14-dev llvm-14
 )
+if [ "${1:-}" = "--bench" ]; then
+  packages+=(hyperfine gmic povray)
+fi
 
 missing=()
 for package in "${packages[@]}"; do

@@ -2,12 +2,14 @@
 // parameters are evaluated.
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <cmath>
 #include <cstdint>
 #include <limits>
 #include <vector>
 
 #include "host_fixture.h"
+#include "plain_mandelbrot.h"
 
 namespace {
 
@@ -146,6 +148,24 @@ TEST_F(MandelbrotTest, NullTextureListEvaluatesNothing) {
   EXPECT_TRUE(recorder.requests().empty());
 }
 
+// A connected parameter runs another shader, whose host may change the
+// state: a list taken away meanwhile is invalid input, never a null read.
+TEST_F(MandelbrotTest, TextureListTakenAwayByAConnectedShader) {
+  fill(View{});
+  records.setTextureSpaces({1.0f, 0.5f, 0.0f});
+  records.connect({kTexSpace});
+  static HostRecords *running = nullptr;
+  running = &records;
+  host.setHandler(
+      [](void *, void *, void *, int) -> void * {
+        static const int32_t textureSpace = 0;
+        running->clearTextureList();
+        return const_cast<int32_t *>(&textureSpace);
+      },
+      nullptr);
+  EXPECT_EQ(shade(), 0.0f);
+}
+
 TEST_F(MandelbrotTest, NonFiniteRectanglesNeverEscapeEarly) {
   const float inf = std::numeric_limits<float>::infinity();
   const float nan = std::numeric_limits<float>::quiet_NaN();
@@ -164,6 +184,52 @@ TEST_F(MandelbrotTest, NonFiniteRectanglesNeverEscapeEarly) {
   for (const Case &c : cases) {
     fill(c.view);
     EXPECT_EQ(shadeAt(0.5f, 0.5f), c.expected);
+  }
+}
+
+// Points whose orbits the shader may cut short: inside the set it stops once
+// the orbit provably never escapes, and it must not be fooled by orbits that
+// linger near a cycle and escape late. (The long tests compare millions.)
+TEST_F(MandelbrotTest, PointsNearCyclesMatchThePlainLoop) {
+  struct Case {
+    const char *what;
+    float cr, ci;
+  };
+  const Case cases[] = {
+      {"0: fixed at once", 0.0f, 0.0f},
+      {"-1: exact 2-cycle", -1.0f, 0.0f},
+      {"-2: repelling fixed point 2", -2.0f, 0.0f},
+      {"i: lands on a repelling 2-cycle", 0.0f, 1.0f},
+      {"inside the main cardioid, near its edge", -0.1f, 0.64f},
+      {"inside the period-2 bulb", -1.2f, 0.1f},
+      {"inside a period-3 bulb", -0.1226f, 0.7449f},
+      {"subnormal", 1e-45f, -1e-45f},
+      {"just outside the cusp, escapes late", 0.2501f, 0.0f},
+      {"seahorse valley, escapes late", -0.75f, 0.002f},
+      {"period-4 bulb, next to the period-2 bulb", -1.2501f, 0.0001f},
+  };
+  for (const int32_t iterations : {11, 1000, 9999})
+    for (const Case &c : cases) {
+      // u = v = 0 puts c at (left, bottom) exactly.
+      const Rectangle view{c.cr, c.cr + 1.0f, c.ci + 1.0f, c.ci};
+      fill(View{view.left, view.right, view.top, view.bottom, iterations, 0});
+      const float expected = plainMandelbrot(view, iterations, 0.0f, 0.0f);
+      EXPECT_EQ(std::bit_cast<uint32_t>(shadeAt(0.0f, 0.0f)), std::bit_cast<uint32_t>(expected))
+          << c.what << " at " << iterations;
+    }
+
+  // Orbits that pass close to an attracting-looking cycle on their way out:
+  // a shortcut that trusted the look instead of proving the trap would give
+  // these 0.
+  struct Sample {
+    float u, v, expected;
+  };
+  fill(View{});
+  records.set(kIterations, int32_t{1000});
+  for (const Sample &sample : {Sample{0.26080474f, 0.54816574f, 0.686f}, Sample{0.28479487f, 0.40928346f, 0.262f},
+                               Sample{0.62939382f, 0.77928817f, 0.231f}}) {
+    EXPECT_EQ(plainMandelbrot(Rectangle{-2.0f, 1.0f, 1.5f, -1.5f}, 1000, sample.u, sample.v), sample.expected);
+    EXPECT_EQ(shadeAt(sample.u, sample.v), sample.expected) << sample.u << "," << sample.v;
   }
 }
 

@@ -70,27 +70,27 @@ int chooseRoot(const Scene &scene, const std::string &rootName) {
   return static_cast<int>(scene.instances.size()) - 1;
 }
 
-qzhost::NetworkSpec buildNetwork(const Scene &scene, int root) {
-  qzhost::NetworkSpec spec;
+qzhost::NetworkDescription buildNetwork(const Scene &scene, int root) {
+  qzhost::NetworkDescription description;
   for (const Link &link : scene.links)
-    spec.libraries.push_back(link.path);
-  spec.root = root;
+    description.libraries.push_back(link.path);
+  description.root = root;
   for (const Instance &instance : scene.instances) {
     const Declaration &declaration = scene.declarations[instance.declaration];
-    qzhost::InstanceSpec &out = spec.instances.emplace_back();
+    qzhost::InstanceDescription &out = description.instances.emplace_back();
     out.name = instance.name;
     out.shader = declaration.name;
     out.declaredVersion = declaration.version;
     out.result = declaration.result;
     for (const ParameterDeclaration &parameter : declaration.parameters) {
-      qzhost::ParameterSpec &field = out.parameters.emplace_back();
+      qzhost::ParameterDescription &field = out.parameters.emplace_back();
       field.name = parameter.name;
       field.type = parameter.type;
       field.value = parameter.defaultValue;
       field.textureSpace = parameter.type == ValueType::Integer && parameter.name == "texSpace";
     }
     for (const Assignment &assignment : instance.assignments) {
-      qzhost::ParameterSpec &field = out.parameters[assignment.parameter];
+      qzhost::ParameterDescription &field = out.parameters[assignment.parameter];
       if (!assignment.connected) {
         field.value = assignment.value;
         continue;
@@ -100,13 +100,13 @@ qzhost::NetworkSpec buildNetwork(const Scene &scene, int root) {
         throw SceneError(assignment.sourceLocation, "no shader instance named \"" + assignment.source + "\"");
     }
   }
-  return spec;
+  return description;
 }
 
 std::unique_ptr<qzhost::Network> loadNetwork(const Scene &scene, int root) {
-  const qzhost::NetworkSpec spec = buildNetwork(scene, root);
+  const qzhost::NetworkDescription description = buildNetwork(scene, root);
   qzhost::LoadError error;
-  std::unique_ptr<qzhost::Network> network = qzhost::Network::load(spec, &error);
+  std::unique_ptr<qzhost::Network> network = qzhost::Network::load(description, &error);
   if (network)
     return network;
   switch (error.subject) {

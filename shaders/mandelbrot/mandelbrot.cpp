@@ -4,30 +4,16 @@
 // Every operation below is rounded by itself in the order written; the build
 // forbids contraction into fused multiply-adds so the result is bit-exact on
 // every platform.
+#include "escape_step.h"
 #include "qzFractalMandelbrot.h"
 #include "qzfractal/shader_frame.h"
+
+static_assert(sizeof(qzFractalMandelbrotParams) == 24, "the host lays the block out without gaps");
 
 namespace {
 
 constexpr miInteger kMinIterations = 11;
 constexpr miInteger kMaxIterations = 9999;
-constexpr double kEscapeRadiusSquared = 16.0;
-
-// The step at which |z| is first found above 4 (tested before each update,
-// from n = 1 on z = 0), or 0 when the budget runs out first.
-miInteger escapeStep(double cr, double ci, miInteger iterations) {
-  double x = 0.0;
-  double y = 0.0;
-  for (miInteger n = 1; n < iterations; ++n) {
-    if (y * y + x * x > kEscapeRadiusSquared)
-      return n;
-    const double nextX = (x * x - y * y) + cr;
-    const double nextY = (x * 2.0) * y + ci;
-    x = nextX;
-    y = nextY;
-  }
-  return 0;
-}
 
 void shadeMandelbrot(miScalar *result, miState *state, const qzFractalMandelbrotParams *params) {
   if (qzStateTextureList(state) == nullptr)
@@ -41,7 +27,12 @@ void shadeMandelbrot(miScalar *result, miState *state, const qzFractalMandelbrot
     return;
 
   // Read the list anew: evaluating a connected parameter ran another shader.
-  const unsigned char *entry = qzStateTextureList(state) + static_cast<size_t>(texSpace) * QZ_TEXTURE_ENTRY_SIZE;
+  // A connected shader's host may have taken the list away meanwhile: that
+  // is invalid input like a null list, not a null pointer to read through.
+  const unsigned char *textureList = qzStateTextureList(state);
+  if (textureList == nullptr)
+    return;
+  const unsigned char *entry = textureList + static_cast<size_t>(texSpace) * QZ_TEXTURE_ENTRY_SIZE;
   miScalar u;
   miScalar v;
   memcpy(&u, entry, sizeof u);
@@ -61,7 +52,7 @@ void shadeMandelbrot(miScalar *result, miState *state, const qzFractalMandelbrot
   const double cr = static_cast<double>(u) * static_cast<double>(width) + static_cast<double>(left);
   const double ci = static_cast<double>(v) * static_cast<double>(height) + static_cast<double>(bottom);
 
-  const miInteger n = escapeStep(cr, ci, iterations);
+  const miInteger n = qzEscapeStep(cr, ci, iterations);
   if (n != 0)
     *result = static_cast<miScalar>(n) / static_cast<miScalar>(iterations);
 }

@@ -60,6 +60,12 @@ public:
 
   // Texture-coordinate list (state byte 248); entries of (u, v, w).
   void setTextureSpaces(const std::vector<float> &uvw);
+  // Moves texture space 0 to (u, v) in place, without allocating, for tests
+  // that shade millions of samples; the list must hold an entry already.
+  void moveTextureSpace0(float u, float v) {
+    textureList_[0] = u;
+    textureList_[1] = v;
+  }
   void clearTextureList();
 
 private:

@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "qzhost/network_spec.h"
+#include "qzhost/network_description.h"
 
 namespace qzhost {
 
@@ -24,9 +24,9 @@ constexpr uint64_t kMaxShaderRunsPerSample = 10000;
 constexpr size_t kMaxBlockSize = 64 * 1024;
 
 // Fills *error and returns false on the first problem found.
-bool checkNetwork(const NetworkSpec &spec, LoadError *error);
+bool checkNetwork(const NetworkDescription &description, LoadError *error);
 
 // One more than the largest constant texture-space index, at least 1.
-int textureSpacesNeeded(const NetworkSpec &spec);
+int textureSpacesNeeded(const NetworkDescription &description);
 
 } // namespace qzhost
