@@ -46,8 +46,16 @@ function(qz_link_as_plugin target)
     list(JOIN arg_EXPORTS ";\n    " QZ_EXPORTED_NAMES)
     set(exports "${CMAKE_CURRENT_BINARY_DIR}/${target}.map")
     configure_file("${PROJECT_SOURCE_DIR}/cmake/exports.map.in" "${exports}" @ONLY)
+    # --as-needed: the compiler driver names its C++ runtime on every link
+    # (clang, unlike Debian's gcc, keeps it when nothing uses it); a plug-in
+    # must not need it.
     target_link_options(${target} PRIVATE "-Wl,--version-script=${exports}"
-      -Wl,--no-undefined -Wl,-z,now -Wl,-z,relro)
+      -Wl,--as-needed -Wl,-z,now -Wl,-z,relro)
+    # An instrumented plug-in takes the sanitizer runtime from the executable
+    # that loads it (see QzSanitizers.cmake).
+    if(NOT QZ_INSTRUMENTED)
+      target_link_options(${target} PRIVATE -Wl,--no-undefined)
+    endif()
     set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS "${exports}")
   endif()
 endfunction()

@@ -15,6 +15,9 @@ packages=(
   # the Windows x64 build: MinGW-w64 (posix threads, for std::thread) and
   # Wine to run its tests
   g++-mingw-w64-x86-64-posix wine64
+  # the sanitizer and fuzz presets: clang with its sanitizer and libFuzzer
+  # runtimes, and llvm-symbolizer for readable reports
+  clang-14 libclang-rt-14-dev llvm-14
 )
 if [ "${1:-}" = "--bench" ]; then
   packages+=(hyperfine gmic povray)

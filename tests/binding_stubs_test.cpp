@@ -192,6 +192,15 @@ TEST_F(BindingStubs, VariadicCallThroughAStubKeepsItsVectorRegisterCount) {
   }
 }
 
+// The binding functions lie in the code in slot order, the variadic entries'
+// included, as the names lie in the constant data.
+TEST_F(BindingStubs, BindingFunctionsLieInTheCodeInSlotOrder) {
+  for (unsigned slot = 1; slot < kHostEntryCount; ++slot)
+    EXPECT_LT(reinterpret_cast<uintptr_t>(probe.bindingFunction(slot - 1)),
+              reinterpret_cast<uintptr_t>(probe.bindingFunction(slot)))
+        << kHostEntries[slot].name;
+}
+
 TEST_F(BindingStubs, FirstCallLooksUpOnlyItsOwnNameAndFillsOnlyItsOwnSlot) {
   for (const HostEntry &entry : kHostEntries) {
     const std::vector<void *> before = slots();

@@ -148,6 +148,24 @@ TEST_F(MandelbrotTest, NullTextureListEvaluatesNothing) {
   EXPECT_TRUE(recorder.requests().empty());
 }
 
+// A connected parameter runs another shader, whose host may change the
+// state: a list taken away meanwhile is invalid input, never a null read.
+TEST_F(MandelbrotTest, TextureListTakenAwayByAConnectedShader) {
+  fill(View{});
+  records.setTextureSpaces({1.0f, 0.5f, 0.0f});
+  records.connect({kTexSpace});
+  static HostRecords *running = nullptr;
+  running = &records;
+  host.setHandler(
+      [](void *, void *, void *, int) -> void * {
+        static const int32_t textureSpace = 0;
+        running->clearTextureList();
+        return const_cast<int32_t *>(&textureSpace);
+      },
+      nullptr);
+  EXPECT_EQ(shade(), 0.0f);
+}
+
 TEST_F(MandelbrotTest, NonFiniteRectanglesNeverEscapeEarly) {
   const float inf = std::numeric_limits<float>::infinity();
   const float nan = std::numeric_limits<float>::quiet_NaN();

@@ -20,7 +20,10 @@
  * type; the slot stays empty, so the next call tries again.
  *
  * The variadic host functions have binding functions in C++ (they take a
- * fixed selection of values from their list); they get no stub here.
+ * fixed selection of values from their list, or format a message). Their
+ * entry points are here all the same, in their slots' places, so that every
+ * binding function lies in the code in slot order: each one jumps on to its
+ * C++ body, qzhbVariadic_<name>, with every register as the caller left it.
  */
 
 #if defined(__x86_64__) && defined(__ELF__)
@@ -67,6 +70,18 @@
         jmpq *%r11
 1:      movl $\slot, %r11d
         jmp qzhbStubSlowPath
+        QZHB_CFI(.cfi_endproc)
+        QZHB_END_FUNCTION(\name)
+        .endm
+
+/* The entry point of a variadic binding function. */
+        .macro qzhb_variadic name
+        QZHB_FUNCTION(\name)
+        .p2align 4
+\name:
+        QZHB_CFI(.cfi_startproc)
+        QZHB_BRANCH_TARGET
+        jmp qzhbVariadic_\name
         QZHB_CFI(.cfi_endproc)
         QZHB_END_FUNCTION(\name)
         .endm
@@ -179,7 +194,7 @@ qzhbStubSlowPath:
 #endif
 
 #define QZHB_FIXED(slot, name, classes) qzhb_stub slot, name
-#define QZHB_VARIADIC(slot, name, classes)
+#define QZHB_VARIADIC(slot, name, classes) qzhb_variadic name
 #include "host_entries.def"
 
 #if defined(__ELF__)

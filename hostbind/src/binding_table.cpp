@@ -7,7 +7,7 @@
 #include "platform.h"
 
 // The 690 names, in slot order, as one block of constant data.
-extern "C" QZ_INTERNAL const char qzhbNameText[] =
+extern "C" QZ_INTERNAL constexpr char qzhbNameText[] =
 #define QZHB_FIXED(slot, name, classes) #name "\0"
 #define QZHB_VARIADIC QZHB_FIXED
 #include "host_entries.def"

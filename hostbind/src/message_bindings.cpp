@@ -80,7 +80,7 @@ miBoolean sendNumberedMessage(unsigned slot, miInteger number, const char *forma
 } // namespace
 
 #define QZHB_MESSAGE_BINDING(name)                                                                                     \
-  miBoolean name(const char *format, ...) {                                                                            \
+  miBoolean qzhbVariadic_##name(const char *format, ...) {                                                             \
     va_list arguments;                                                                                                 \
     va_start(arguments, format);                                                                                       \
     const miBoolean result = sendMessage(qzhbSlot_##name, format, arguments);                                          \
@@ -89,7 +89,7 @@ miBoolean sendNumberedMessage(unsigned slot, miInteger number, const char *forma
   }
 
 #define QZHB_NUMBERED_MESSAGE_BINDING(name)                                                                            \
-  miBoolean name(miInteger number, const char *format, ...) {                                                          \
+  miBoolean qzhbVariadic_##name(miInteger number, const char *format, ...) {                                           \
     va_list arguments;                                                                                                 \
     va_start(arguments, format);                                                                                       \
     const miBoolean result = sendNumberedMessage(qzhbSlot_##name, number, format, arguments);                          \
@@ -97,6 +97,8 @@ miBoolean sendNumberedMessage(unsigned slot, miInteger number, const char *forma
     return result;                                                                                                     \
   }
 
+// The bodies of the message binding functions; their entry points, under
+// the host functions' own names, are in binding_stubs.S.
 extern "C" {
 QZHB_MESSAGE_BINDING(mi_fatal)
 QZHB_NUMBERED_MESSAGE_BINDING(mi_nfatal)

@@ -68,9 +68,11 @@ void *forwardByElementType(Host host, First first, miInteger type, va_list &list
 
 } // namespace
 
+// The bodies of the variadic binding functions; their entry points, under
+// the host functions' own names, are in binding_stubs.S.
 extern "C" {
 
-void *mi_scene_create(void *element, miInteger type, ...) {
+void *qzhbVariadic_mi_scene_create(void *element, miInteger type, ...) {
   void *host = qzhbBoundAddress(qzhbSlot_mi_scene_create);
   if (host == nullptr)
     return nullptr;
@@ -81,7 +83,7 @@ void *mi_scene_create(void *element, miInteger type, ...) {
   return result;
 }
 
-void *mi_scene_recreate(miInteger tag, miInteger type, ...) {
+void *qzhbVariadic_mi_scene_recreate(miInteger tag, miInteger type, ...) {
   void *host = qzhbBoundAddress(qzhbSlot_mi_scene_recreate);
   if (host == nullptr)
     return nullptr;
@@ -92,7 +94,7 @@ void *mi_scene_recreate(miInteger tag, miInteger type, ...) {
   return result;
 }
 
-void *mi_scene_growedit(miInteger tag, ...) {
+void *qzhbVariadic_mi_scene_growedit(miInteger tag, ...) {
   void *host = qzhbBoundAddress(qzhbSlot_mi_scene_growedit);
   if (host == nullptr)
     return nullptr;
@@ -104,7 +106,7 @@ void *mi_scene_growedit(miInteger tag, ...) {
                                                        i.value[5], i.value[6], i.value[7]);
 }
 
-miBoolean mi_query(miInteger query, miState *state, miInteger tag, void *result, ...) {
+miBoolean qzhbVariadic_mi_query(miInteger query, miState *state, miInteger tag, void *result, ...) {
   void *bound = qzhbBoundAddress(qzhbSlot_mi_query);
   if (bound == nullptr)
     return 0;

@@ -3,6 +3,7 @@
 #include <charconv>
 
 #include "image_writer.h"
+#include "scene_error.h"
 
 namespace qzrender {
 namespace {
@@ -34,7 +35,7 @@ int wholeNumber(const std::string &option, const std::string &text, int low, int
   const char *end = text.data() + text.size();
   const auto [stop, error] = std::from_chars(text.data(), end, number);
   if (text.empty() || error != std::errc() || stop != end)
-    throw OptionError(option + ": \"" + text + "\" is not a whole number");
+    throw OptionError(option + ": \"" + qzscene::shownText(text) + "\" is not a whole number");
   if (number < low || number > high)
     throw OptionError(option + ": " + text + " is outside " + std::to_string(low) + " to " + std::to_string(high));
   return static_cast<int>(number);
@@ -121,11 +122,12 @@ Options parseOptions(const std::vector<std::string> &all, int defaultThreads) {
     } else if (argument == "--version") {
       options.version = true;
     } else if (argument.size() > 1 && argument[0] == '-') {
-      throw OptionError("unknown option \"" + argument + "\" (see qzrender --help)");
+      throw OptionError("unknown option \"" + qzscene::shownText(argument) + "\" (see qzrender --help)");
     } else if (options.scene.empty()) {
       options.scene = argument;
     } else {
-      throw OptionError("more than one scene file: \"" + options.scene + "\" and \"" + argument + "\"");
+      throw OptionError("more than one scene file: \"" + qzscene::shownText(options.scene) + "\" and \"" +
+                        qzscene::shownText(argument) + "\"");
     }
   }
   if (options.help || options.version)

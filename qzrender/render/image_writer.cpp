@@ -60,37 +60,37 @@ void writeImage(const std::string &file, const std::string &formatName, const Im
     throw std::runtime_error(checkImageName(formatName));
   const OIIO::TypeDesc type = encoding == Encoding::FloatData ? OIIO::TypeDesc::FLOAT : OIIO::TypeDesc::UINT8;
 
-  OIIO::ImageSpec spec(image.width, image.height, image.channels, type);
-  spec.channelnames =
+  OIIO::ImageSpec layout(image.width, image.height, image.channels, type);
+  layout.channelnames =
       image.channels == 4 ? std::vector<std::string>{"R", "G", "B", "A"} : std::vector<std::string>{"Y"};
-  spec.alpha_channel = image.channels == 4 ? 3 : -1;
+  layout.alpha_channel = image.channels == 4 ? 3 : -1;
   if (encoding == Encoding::FloatData) {
-    spec.x = settings.region.x0;
-    spec.y = settings.region.y0;
-    spec.full_x = 0;
-    spec.full_y = 0;
-    spec.full_width = settings.width;
-    spec.full_height = settings.height;
-    spec.attribute("compression", "zip");
-    spec.attribute("oiio:ColorSpace", "Linear");
+    layout.x = settings.region.x0;
+    layout.y = settings.region.y0;
+    layout.full_x = 0;
+    layout.full_y = 0;
+    layout.full_width = settings.width;
+    layout.full_height = settings.height;
+    layout.attribute("compression", "zip");
+    layout.attribute("oiio:ColorSpace", "Linear");
   } else {
-    spec.attribute("oiio:ColorSpace", "sRGB");
+    layout.attribute("oiio:ColorSpace", "sRGB");
   }
-  spec.attribute("Software", "qzrender " QZ_VERSION);
-  spec.attribute("DocumentName", metadata.scene);
+  layout.attribute("Software", "qzrender " QZ_VERSION);
+  layout.attribute("DocumentName", metadata.scene);
   // TIFF keeps only its standard tags, so the description carries it all.
-  spec.attribute("ImageDescription", "scene " + metadata.scene + ", shader " + metadata.shader + ", " +
-                                         std::to_string(settings.samples) + "x" + std::to_string(settings.samples) +
-                                         " samples\n" + metadata.parameters);
-  spec.attribute("qzrender:scene", metadata.scene);
-  spec.attribute("qzrender:shader", metadata.shader);
-  spec.attribute("qzrender:parameters", metadata.parameters);
-  spec.attribute("qzrender:samples", settings.samples);
+  layout.attribute("ImageDescription", "scene " + metadata.scene + ", shader " + metadata.shader + ", " +
+                                           std::to_string(settings.samples) + "x" + std::to_string(settings.samples) +
+                                           " samples\n" + metadata.parameters);
+  layout.attribute("qzrender:scene", metadata.scene);
+  layout.attribute("qzrender:shader", metadata.shader);
+  layout.attribute("qzrender:parameters", metadata.parameters);
+  layout.attribute("qzrender:samples", settings.samples);
 
   auto output = OIIO::ImageOutput::create(formatName);
   if (!output)
     throw std::runtime_error("cannot write \"" + formatName + "\": " + OIIO::geterror());
-  if (!output->open(file, spec))
+  if (!output->open(file, layout))
     throw std::runtime_error("cannot write \"" + formatName + "\": " + output->geterror());
   bool written;
   if (encoding == Encoding::FloatData) {

@@ -1,6 +1,7 @@
 #include "output_file.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -43,6 +44,12 @@ OutputFile::OutputFile(const std::string &target) : target_(target) {
   std::error_code error;
   if (fs::is_directory(path, error))
     throw std::runtime_error("cannot write \"" + target + "\": it is a folder");
+  // The image replaces the target by a rename, which asks nothing of the
+  // target's own permissions: refuse a file that is write-protected, for the
+  // user (access) or by its mode, which root's access ignores.
+  struct stat existing;
+  if (stat(target.c_str(), &existing) == 0 && ((existing.st_mode & 0222) == 0 || access(target.c_str(), W_OK) != 0))
+    throw std::runtime_error("cannot write \"" + target + "\": the file is read-only");
   const fs::path folder = path.has_parent_path() ? path.parent_path() : fs::path(".");
   std::string name = ".";
   name += path.filename().string();

@@ -8,7 +8,9 @@
 namespace qzscene {
 namespace {
 
-Location optionLocation(const std::string &text) { return Location{std::make_shared<const std::string>(text), 0, 0}; }
+Location optionLocation(const std::string &text) {
+  return Location{std::make_shared<const std::string>(shownText(text)), 0, 0};
+}
 
 // Where a parameter of an instance got its value: the assignment, or the
 // declaration's default.
@@ -33,12 +35,13 @@ void applyOverride(Scene &scene, const std::string &option) {
   const std::string parameterName = option.substr(dot + 1, equals - dot - 1);
   const int index = scene.findInstance(instanceName);
   if (index < 0)
-    throw SceneError(where, "the scene has no shader instance \"" + instanceName + "\"");
+    throw SceneError(where, "the scene has no shader instance \"" + shownText(instanceName) + "\"");
   Instance &instance = scene.instances[index];
   const Declaration &declaration = scene.declarations[instance.declaration];
   const int parameter = declaration.find(parameterName);
   if (parameter < 0)
-    throw SceneError(where, "shader \"" + declaration.name + "\" has no parameter \"" + parameterName + "\"");
+    throw SceneError(where,
+                     "shader \"" + declaration.name + "\" has no parameter \"" + shownText(parameterName) + "\"");
 
   TokenStream tokens(option.substr(equals + 1), where.describe());
   Assignment assignment;
@@ -58,7 +61,8 @@ int chooseRoot(const Scene &scene, const std::string &rootName) {
   if (!rootName.empty()) {
     const int index = scene.findInstance(rootName);
     if (index < 0)
-      throw SceneError(optionLocation("--shader " + rootName), "the scene has no shader instance \"" + rootName + "\"");
+      throw SceneError(optionLocation("--shader " + rootName),
+                       "the scene has no shader instance \"" + shownText(rootName) + "\"");
     return index;
   }
   if (scene.instances.empty())
@@ -66,27 +70,27 @@ int chooseRoot(const Scene &scene, const std::string &rootName) {
   return static_cast<int>(scene.instances.size()) - 1;
 }
 
-qzhost::NetworkSpec buildNetwork(const Scene &scene, int root) {
-  qzhost::NetworkSpec spec;
+qzhost::NetworkDescription buildNetwork(const Scene &scene, int root) {
+  qzhost::NetworkDescription description;
   for (const Link &link : scene.links)
-    spec.libraries.push_back(link.path);
-  spec.root = root;
+    description.libraries.push_back(link.path);
+  description.root = root;
   for (const Instance &instance : scene.instances) {
     const Declaration &declaration = scene.declarations[instance.declaration];
-    qzhost::InstanceSpec &out = spec.instances.emplace_back();
+    qzhost::InstanceDescription &out = description.instances.emplace_back();
     out.name = instance.name;
     out.shader = declaration.name;
     out.declaredVersion = declaration.version;
     out.result = declaration.result;
     for (const ParameterDeclaration &parameter : declaration.parameters) {
-      qzhost::ParameterSpec &field = out.parameters.emplace_back();
+      qzhost::ParameterDescription &field = out.parameters.emplace_back();
       field.name = parameter.name;
       field.type = parameter.type;
       field.value = parameter.defaultValue;
       field.textureSpace = parameter.type == ValueType::Integer && parameter.name == "texSpace";
     }
     for (const Assignment &assignment : instance.assignments) {
-      qzhost::ParameterSpec &field = out.parameters[assignment.parameter];
+      qzhost::ParameterDescription &field = out.parameters[assignment.parameter];
       if (!assignment.connected) {
         field.value = assignment.value;
         continue;
@@ -96,13 +100,13 @@ qzhost::NetworkSpec buildNetwork(const Scene &scene, int root) {
         throw SceneError(assignment.sourceLocation, "no shader instance named \"" + assignment.source + "\"");
     }
   }
-  return spec;
+  return description;
 }
 
 std::unique_ptr<qzhost::Network> loadNetwork(const Scene &scene, int root) {
-  const qzhost::NetworkSpec spec = buildNetwork(scene, root);
+  const qzhost::NetworkDescription description = buildNetwork(scene, root);
   qzhost::LoadError error;
-  std::unique_ptr<qzhost::Network> network = qzhost::Network::load(spec, &error);
+  std::unique_ptr<qzhost::Network> network = qzhost::Network::load(description, &error);
   if (network)
     return network;
   switch (error.subject) {

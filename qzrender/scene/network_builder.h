@@ -23,7 +23,7 @@ void applyOverride(Scene &scene, const std::string &option);
 // Throws SceneError naming `--shader` or the scene when there is none.
 int chooseRoot(const Scene &scene, const std::string &rootName);
 
-qzhost::NetworkSpec buildNetwork(const Scene &scene, int root);
+qzhost::NetworkDescription buildNetwork(const Scene &scene, int root);
 
 // Loads the network; a failure is thrown as a SceneError at its place.
 std::unique_ptr<qzhost::Network> loadNetwork(const Scene &scene, int root);

@@ -17,6 +17,10 @@ struct Location {
   std::string describe() const; // "FILE:LINE:COLUMN", or just the name for line 0
 };
 
+// A text from the user (a command-line value, a name) as a message shows
+// it: cut short, so that a runaway argument cannot flood the error output.
+std::string shownText(const std::string &text);
+
 class SceneError : public std::runtime_error {
 public:
   SceneError(const Location &where, const std::string &message);

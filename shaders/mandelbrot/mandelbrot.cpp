@@ -8,6 +8,8 @@
 #include "qzFractalMandelbrot.h"
 #include "qzfractal/shader_frame.h"
 
+static_assert(sizeof(qzFractalMandelbrotParams) == 24, "the host lays the block out without gaps");
+
 namespace {
 
 constexpr miInteger kMinIterations = 11;
@@ -25,7 +27,12 @@ void shadeMandelbrot(miScalar *result, miState *state, const qzFractalMandelbrot
     return;
 
   // Read the list anew: evaluating a connected parameter ran another shader.
-  const unsigned char *entry = qzStateTextureList(state) + static_cast<size_t>(texSpace) * QZ_TEXTURE_ENTRY_SIZE;
+  // A connected shader's host may have taken the list away meanwhile: that
+  // is invalid input like a null list, not a null pointer to read through.
+  const unsigned char *textureList = qzStateTextureList(state);
+  if (textureList == nullptr)
+    return;
+  const unsigned char *entry = textureList + static_cast<size_t>(texSpace) * QZ_TEXTURE_ENTRY_SIZE;
   miScalar u;
   miScalar v;
   memcpy(&u, entry, sizeof u);

@@ -1,5 +1,7 @@
 #include "scripted_platform.h"
 
+#include <mutex>
+
 #include "platform.h"
 
 namespace qztest {
@@ -9,9 +11,15 @@ ScriptedLoader &scriptedLoader() {
 }
 } // namespace qztest
 
+// Threads may race for their first lookups, as they do against a real
+// loader; the script is only read, the record of lookups needs the lock.
 void *qzhbPlatformLookup(void *handle, const char *name, int *errorCode) {
+  static std::mutex recording;
   auto &loader = qztest::scriptedLoader();
-  loader.lookups.emplace_back(handle, name);
+  {
+    std::lock_guard lock(recording);
+    loader.lookups.emplace_back(handle, name);
+  }
   auto found = loader.exports.find(name);
   if (found == loader.exports.end()) {
     *errorCode = loader.errorCode;

@@ -38,6 +38,21 @@ std::array<float, 4> shade(const qzhost::Network &network, float u, float v) {
   return out;
 }
 
+// A declaration shorter than the library's real block: the shader reads
+// past the declared fields into zeros (invalid input, result 0), never into
+// other memory. The sanitizer builds would see a read past the allocation.
+TEST(HostRuntime, ShortDeclarationReadsZerosBeyondIt) {
+  SceneFolder folder;
+  folder.write("scene.mi", "link \"qzFractalMandelbrot.so\"\n"
+                           "declare shader scalar \"qzFractalMandelbrot\" ( scalar \"left\" default -2 )\n"
+                           "  version 1\nend declare\n"
+                           "shader \"short\" \"qzFractalMandelbrot\" ( \"left\" -2 )\n");
+  const qzscene::Scene scene = qzscene::readScene(folder.file("scene.mi"), qzscene::SearchPath({QZ_PLUGIN_DIR}),
+                                                  qzscene::SearchPath({folder.path()}));
+  const std::unique_ptr<qzhost::Network> network = qzscene::loadNetwork(scene, qzscene::chooseRoot(scene, ""));
+  EXPECT_EQ(shade(*network, 1.0f, 0.5f)[0], 0.0f);
+}
+
 TEST(HostRuntime, ExportsExactlyTheHostFunctionsItImplements) {
   std::set<std::string> hostFunctions;
   for (const std::string &name : exportedNames(QZHOST_LIBRARY))

@@ -2,6 +2,7 @@
 // entries, lay out records and blocks, and run the init entries.
 #include "qzhost/network.h"
 
+#include <algorithm>
 #include <dlfcn.h>
 
 #include <cstring>
@@ -17,10 +18,10 @@ template <typename F> F entryOf(void *library, const std::string &name) {
   return reinterpret_cast<F>(dlsym(library, name.c_str()));
 }
 
-bool openLibraries(const NetworkSpec &spec, NetworkState &state, LoadError *error) {
+bool openLibraries(const NetworkDescription &description, NetworkState &state, LoadError *error) {
   void *const runtime = runtimeModuleHandle();
-  for (size_t i = 0; i < spec.libraries.size(); ++i) {
-    const std::string &path = spec.libraries[i];
+  for (size_t i = 0; i < description.libraries.size(); ++i) {
+    const std::string &path = description.libraries[i];
     void *handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (handle == nullptr) {
       const char *reason = dlerror();
@@ -43,9 +44,9 @@ const LoadedLibrary *libraryExporting(const NetworkState &state, const std::stri
   return nullptr;
 }
 
-bool bindEntries(const NetworkSpec &spec, NetworkState &state, LoadError *error) {
-  for (size_t i = 0; i < spec.instances.size(); ++i) {
-    const InstanceSpec &instance = spec.instances[i];
+bool bindEntries(const NetworkDescription &description, NetworkState &state, LoadError *error) {
+  for (size_t i = 0; i < description.instances.size(); ++i) {
+    const InstanceDescription &instance = description.instances[i];
     auto fail = [&](std::string message) {
       *error = LoadError{LoadError::Subject::Instance, static_cast<int>(i), -1, std::move(message)};
       return false;
@@ -67,30 +68,38 @@ bool bindEntries(const NetworkSpec &spec, NetworkState &state, LoadError *error)
   return true;
 }
 
-// Block, then the tag area at a ghost offset of the block's size.
-void layOut(const NetworkSpec &spec, NetworkState &state) {
-  for (size_t i = 0; i < spec.instances.size(); ++i) {
-    const InstanceSpec &instance = spec.instances[i];
+// Parameter blocks are padded to at least this many 32-bit words.
+constexpr size_t kBlockFloorWords = 64;
+
+// Block, then the tag area at a ghost offset of the (padded) block's size.
+void layOut(const NetworkDescription &description, NetworkState &state) {
+  for (size_t i = 0; i < description.instances.size(); ++i) {
+    const InstanceDescription &instance = description.instances[i];
     HostInstance &host = state.instances[i];
     size_t blockSize = 0;
-    for (const ParameterSpec &parameter : instance.parameters)
+    for (const ParameterDescription &parameter : instance.parameters)
       blockSize += valueSize(parameter.type);
     const size_t words = blockSize / 4;
-    state.storage[i] = std::make_unique<uint32_t[]>(2 * words + 1);
+    // A library whose real block is longer than its declaration says would
+    // read past a block of the declared size. Padding block and tag area
+    // with zeros to a floor makes such reads see zeros (own values of 0,
+    // invalid input to this project's shaders) instead of other memory.
+    const size_t paddedWords = std::max(words, kBlockFloorWords);
+    state.storage[i] = std::make_unique<uint32_t[]>(2 * paddedWords + 1);
     state.textureSpaceWords[i].assign(words + 1, 0);
     auto *block = reinterpret_cast<unsigned char *>(state.storage[i].get());
 
     bool connected = false;
     size_t offset = 0;
-    for (const ParameterSpec &parameter : instance.parameters) {
+    for (const ParameterDescription &parameter : instance.parameters) {
       const int32_t tag = parameter.connection >= 0 ? connectionTag(parameter.connection) : kOwnValueTag;
       std::memcpy(block + offset, parameter.value.data(), valueSize(parameter.type));
-      std::memcpy(block + blockSize + offset, &tag, sizeof tag);
+      std::memcpy(block + paddedWords * 4 + offset, &tag, sizeof tag);
       state.textureSpaceWords[i][offset / 4] = parameter.textureSpace ? 1 : 0;
       connected = connected || parameter.connection >= 0;
       offset += valueSize(parameter.type);
     }
-    host.record.ghostOffset = static_cast<int32_t>(blockSize);
+    host.record.ghostOffset = static_cast<int32_t>(paddedWords * 4);
     host.record.ghostFlag = connected ? 1 : 0;
     host.record.instance = &host;
     host.result = instance.result;
@@ -101,14 +110,14 @@ void layOut(const NetworkSpec &spec, NetworkState &state) {
 }
 
 // Instances the root's result depends on, in index order.
-std::vector<int> reachableFromRoot(const NetworkSpec &spec) {
-  std::vector<char> seen(spec.instances.size(), 0);
-  std::vector<int> pending{spec.root};
-  seen[spec.root] = 1;
+std::vector<int> reachableFromRoot(const NetworkDescription &description) {
+  std::vector<char> seen(description.instances.size(), 0);
+  std::vector<int> pending{description.root};
+  seen[description.root] = 1;
   while (!pending.empty()) {
     const int at = pending.back();
     pending.pop_back();
-    for (const ParameterSpec &parameter : spec.instances[at].parameters)
+    for (const ParameterDescription &parameter : description.instances[at].parameters)
       if (parameter.connection >= 0 && !seen[parameter.connection]) {
         seen[parameter.connection] = 1;
         pending.push_back(parameter.connection);
@@ -123,9 +132,9 @@ std::vector<int> reachableFromRoot(const NetworkSpec &spec) {
 
 // Once per shader with a null block; once per instance if the shader's
 // init entry asks for it through its flag.
-void initialise(const NetworkSpec &spec, NetworkState &state) {
-  for (int index : reachableFromRoot(spec)) {
-    const std::string &shader = spec.instances[index].shader;
+void initialise(const NetworkDescription &description, NetworkState &state) {
+  for (int index : reachableFromRoot(description)) {
+    const std::string &shader = description.instances[index].shader;
     ShaderLifecycle *lifecycle = nullptr;
     for (ShaderLifecycle &known : state.shaders)
       if (known.name == shader)
@@ -189,21 +198,21 @@ void prepareLifecycleState(RenderState &state, const HostInstance &instance) {
   state.shader = &instance.record;
 }
 
-std::unique_ptr<Network> Network::load(const NetworkSpec &spec, LoadError *error) {
-  if (!checkNetwork(spec, error))
+std::unique_ptr<Network> Network::load(const NetworkDescription &description, LoadError *error) {
+  if (!checkNetwork(description, error))
     return nullptr;
   auto state = std::make_unique<NetworkState>();
-  state->instances.resize(spec.instances.size());
-  state->storage.resize(spec.instances.size());
-  state->textureSpaceWords.resize(spec.instances.size());
-  state->root = spec.root;
-  state->textureSpaces = textureSpacesNeeded(spec);
-  if (!openLibraries(spec, *state, error) || !bindEntries(spec, *state, error)) {
+  state->instances.resize(description.instances.size());
+  state->storage.resize(description.instances.size());
+  state->textureSpaceWords.resize(description.instances.size());
+  state->root = description.root;
+  state->textureSpaces = textureSpacesNeeded(description);
+  if (!openLibraries(description, *state, error) || !bindEntries(description, *state, error)) {
     release(*state);
     return nullptr;
   }
-  layOut(spec, *state);
-  initialise(spec, *state);
+  layOut(description, *state);
+  initialise(description, *state);
   return std::unique_ptr<Network>(new Network(std::move(state)));
 }
 

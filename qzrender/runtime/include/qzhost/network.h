@@ -7,7 +7,7 @@
 #include <memory>
 
 #include "qzhost/export.h"
-#include "qzhost/network_spec.h"
+#include "qzhost/network_description.h"
 
 namespace qzhost {
 
@@ -18,9 +18,9 @@ struct NetworkState;
 
 class QZHOST_API Network {
 public:
-  // Loads and initialises `spec`. On failure returns null and fills *error;
+  // Loads and initialises `description`. On failure returns null and fills *error;
   // nothing stays loaded.
-  static std::unique_ptr<Network> load(const NetworkSpec &spec, LoadError *error);
+  static std::unique_ptr<Network> load(const NetworkDescription &description, LoadError *error);
   ~Network(); // calls the exit entries, then closes the libraries
   Network(const Network &) = delete;
   Network &operator=(const Network &) = delete;

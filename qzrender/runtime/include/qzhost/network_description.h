@@ -12,7 +12,7 @@
 
 namespace qzhost {
 
-struct ParameterSpec {
+struct ParameterDescription {
   std::string name;
   ValueType type = ValueType::Scalar;
   // The parameter's own value as it lies in the block (4 or 16 bytes used);
@@ -25,17 +25,17 @@ struct ParameterSpec {
   bool textureSpace = false;
 };
 
-struct InstanceSpec {
+struct InstanceDescription {
   std::string name;   // the instance's own name, for messages
   std::string shader; // the declared shader, which is also its entry's name
   int declaredVersion = 1;
   ValueType result = ValueType::Scalar;
-  std::vector<ParameterSpec> parameters; // declaration order, no gaps
+  std::vector<ParameterDescription> parameters; // declaration order, no gaps
 };
 
-struct NetworkSpec {
+struct NetworkDescription {
   std::vector<std::string> libraries; // paths, in link order
-  std::vector<InstanceSpec> instances;
+  std::vector<InstanceDescription> instances;
   int root = 0; // the instance whose result is rendered
 };
 
