@@ -27,6 +27,7 @@ void shadeRows(const qzhost::Network &network, const RenderSettings &settings, I
   std::vector<double> cell(n); // (i + 0.5) / N
   for (int i = 0; i < n; ++i)
     cell[i] = (i + 0.5) / n;
+  std::vector<float> rowV(n); // v of each sample row of the pixel row
   const double count = static_cast<double>(n) * n;
   const int channels = image.channels;
   float value[4];
@@ -34,13 +35,15 @@ void shadeRows(const qzhost::Network &network, const RenderSettings &settings, I
   for (int row = queue.next.fetch_add(1); row < image.height; row = queue.next.fetch_add(1)) {
     const int y = settings.region.y0 + row;
     float *out = image.pixels.data() + static_cast<size_t>(row) * image.width * channels;
+    // v depends on the row alone: computed once here, not for every pixel.
+    for (int j = 0; j < n; ++j)
+      rowV[j] = static_cast<float>(1.0 - (y + cell[j]) / height);
     for (int x = settings.region.x0; x <= settings.region.x1; ++x, out += channels) {
       double sum[4] = {0.0, 0.0, 0.0, 0.0};
       for (int j = 0; j < n; ++j) {
-        const auto v = static_cast<float>(1.0 - (y + cell[j]) / height);
         for (int i = 0; i < n; ++i) {
           const auto u = static_cast<float>((x + cell[i]) / width);
-          evaluator.shade(u, v, value);
+          evaluator.shade(u, rowV[j], value);
           for (int c = 0; c < channels; ++c)
             sum[c] += value[c];
         }
