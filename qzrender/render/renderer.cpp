@@ -19,14 +19,23 @@ struct RowQueue {
   std::condition_variable finished;
 };
 
-void shadeRows(const qzhost::Network &network, const RenderSettings &settings, Image &image, RowQueue &queue) {
+// The samples' u of every pixel column of the region, N per column: the
+// same for every row, so computed once per render rather than per sample.
+std::vector<float> columnSamplesU(const RenderSettings &settings) {
+  const int n = settings.samples;
+  std::vector<float> u;
+  u.reserve(static_cast<size_t>(settings.region.width()) * n);
+  for (int x = settings.region.x0; x <= settings.region.x1; ++x)
+    for (int i = 0; i < n; ++i)
+      u.push_back(static_cast<float>((x + (i + 0.5) / n) / settings.width));
+  return u;
+}
+
+void shadeRows(const qzhost::Network &network, const RenderSettings &settings, const std::vector<float> &columnU,
+               Image &image, RowQueue &queue) {
   qzhost::Evaluator evaluator(network);
   const int n = settings.samples;
-  const double width = settings.width;
   const double height = settings.height;
-  std::vector<double> cell(n); // (i + 0.5) / N
-  for (int i = 0; i < n; ++i)
-    cell[i] = (i + 0.5) / n;
   std::vector<float> rowV(n); // v of each sample row of the pixel row
   const double count = static_cast<double>(n) * n;
   const int channels = image.channels;
@@ -37,19 +46,30 @@ void shadeRows(const qzhost::Network &network, const RenderSettings &settings, I
     float *out = image.pixels.data() + static_cast<size_t>(row) * image.width * channels;
     // v depends on the row alone: computed once here, not for every pixel.
     for (int j = 0; j < n; ++j)
-      rowV[j] = static_cast<float>(1.0 - (y + cell[j]) / height);
-    for (int x = settings.region.x0; x <= settings.region.x1; ++x, out += channels) {
-      double sum[4] = {0.0, 0.0, 0.0, 0.0};
-      for (int j = 0; j < n; ++j) {
-        for (int i = 0; i < n; ++i) {
-          const auto u = static_cast<float>((x + cell[i]) / width);
-          evaluator.shade(u, rowV[j], value);
-          for (int c = 0; c < channels; ++c)
-            sum[c] += value[c];
-        }
+      rowV[j] = static_cast<float>(1.0 - (y + (j + 0.5) / n) / height);
+    const float *u = columnU.data();
+    if (n == 1) {
+      // One sample: its value is the pixel. Adding +0 gives the bits the
+      // average below gives for one sample (a -0 becomes +0).
+      for (int x = 0; x < image.width; ++x, out += channels) {
+        evaluator.shade(*u++, rowV[0], value);
+        for (int c = 0; c < channels; ++c)
+          out[c] = value[c] + 0.0f;
       }
-      for (int c = 0; c < channels; ++c)
-        out[c] = static_cast<float>(sum[c] / count);
+    } else {
+      for (int x = 0; x < image.width; ++x, out += channels) {
+        double sum[4] = {0.0, 0.0, 0.0, 0.0};
+        for (int j = 0; j < n; ++j) {
+          for (int i = 0; i < n; ++i) {
+            evaluator.shade(u[i], rowV[j], value);
+            for (int c = 0; c < channels; ++c)
+              sum[c] += value[c];
+          }
+        }
+        u += n;
+        for (int c = 0; c < channels; ++c)
+          out[c] = static_cast<float>(sum[c] / count);
+      }
     }
     if (queue.done.fetch_add(1) + 1 == image.height) {
       std::lock_guard lock(queue.mutex);
@@ -71,10 +91,12 @@ Image render(const qzhost::Network &network, const RenderSettings &settings,
 
   const auto start = std::chrono::steady_clock::now();
   RowQueue queue;
+  const std::vector<float> columnU = columnSamplesU(settings);
   const int threads = std::max(1, std::min(settings.threads, image.height));
   std::vector<std::thread> workers;
   for (int t = 0; t < threads; ++t)
-    workers.emplace_back(shadeRows, std::cref(network), std::cref(settings), std::ref(image), std::ref(queue));
+    workers.emplace_back(shadeRows, std::cref(network), std::cref(settings), std::cref(columnU), std::ref(image),
+                         std::ref(queue));
   while (true) {
     {
       std::unique_lock lock(queue.mutex);
