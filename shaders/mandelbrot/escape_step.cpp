@@ -29,6 +29,12 @@
 //    while staying inside |z| <= 2 (see trapOrbit). Then every later
 //    iterate lies in one of these discs, where the escape test cannot pass,
 //    and the plain loop would run the budget out.
+//
+// 3. Known cycles. In the main cardioid and the period-2 bulb the
+//    attracting cycle has a closed form, so the disc of 2. can be centred on
+//    the cycle itself and made as large as the proof allows before the loop
+//    starts; the loop then only asks whether the iterate has entered it.
+//    The closed form only proposes the disc: the same proof as in 2. decides.
 #include "escape_step.h"
 
 #include <cmath>
@@ -108,17 +114,35 @@ enum class Trap {
   kNoCycle, // no attracting cycle of this period here: stop trying it
 };
 
-// Tries to prove that the disc D(a, R), for a radius R chosen here, is
-// mapped into itself by `period` steps of F, each step's image lying inside
-// |z| <= 2.
+// True when the disc D(a, radius) is proven to be mapped into itself by
+// `period` steps of F, each step's image lying inside |z| <= 2.
 //
 // Disc step: if |w - A| <= r and |w|, |A| <= 3, then
 // |F(w) - F(A)| <= |f(w) - f(A)| + 2 kStepError
 //              = |w - A| |w + A| + 2 kStepError <= r(2|A| + r) + 2 kStepError.
-// So with A_0 = a, A_(k+1) = F(A_k) (the orbit itself, computed the same
-// way), r_0 = R and r_(k+1) = r_k(2|A_k| + r_k) + 2 kStepError, F^k maps
-// D(a, R) into D(A_k, r_k) while |A_k| + r_k <= 2 for every k; if also
-// |A_period - a| + r_period <= R, the disc maps into itself.
+// So with A_0 = a, A_(k+1) = F(A_k) (computed the same way), r_0 = radius
+// and r_(k+1) = r_k(2|A_k| + r_k) + 2 kStepError, F^k maps D(a, radius)
+// into D(A_k, r_k) while |A_k| + r_k <= 2 for every k; if also
+// |A_period - a| + r_period <= radius, the disc maps into itself.
+// Nothing is assumed about a: any centre works, the bounds decide.
+// Requires |cr|, |ci| <= kTrapMaxC.
+bool provesTrap(Point a, double cr, double ci, miInteger period, double radius) {
+  if (!((modulusBound(a) + radius) * kRoundUp <= kTrapMaxModulus))
+    return false;
+  double r = radius;
+  Point z = a;
+  for (miInteger k = 0; k < period; ++k) {
+    r = ((2.0 * modulusBound(z) + r) * r + 2.0 * kStepError) * kRoundUp;
+    z = step(z, cr, ci);
+    if (!((modulusBound(z) + r) * kRoundUp <= kTrapMaxModulus))
+      return false;
+  }
+  return (distanceBound(z, a) + r) * kRoundUp <= radius;
+}
+
+// Tries to prove the orbit trapped at its iterate a: that a disc around a,
+// for a radius chosen here, is mapped into itself by `period` steps of F
+// (provesTrap). a lies in the disc, so every later iterate does too.
 Trap trapOrbit(Point a, double cr, double ci, miInteger period) {
   if (!(std::fabs(cr) <= kTrapMaxC && std::fabs(ci) <= kTrapMaxC))
     return Trap::kNoCycle;
@@ -143,19 +167,67 @@ Trap trapOrbit(Point a, double cr, double ci, miInteger period) {
   const double multiplier = std::sqrt(multiplierSquared);
   const double stepErrors = 2.0 * kStepError * static_cast<double>(period);
   const double radius = 2.0 * (distanceBound(z, a) + stepErrors) / (1.0 - multiplier);
+  return provesTrap(a, cr, ci, period, radius) ? Trap::kProven : Trap::kNotYet;
+}
 
-  // Prove it.
-  if (!((modulusBound(a) + radius) * kRoundUp <= kTrapMaxModulus))
-    return Trap::kNotYet;
-  double r = radius;
-  z = a;
-  for (miInteger k = 0; k < period; ++k) {
-    r = ((2.0 * modulusBound(z) + r) * r + 2.0 * kStepError) * kRoundUp;
-    z = step(z, cr, ci);
-    if (!((modulusBound(z) + r) * kRoundUp <= kTrapMaxModulus))
-      return Trap::kNotYet;
+// A disc that every iterate entering it never leaves (provesTrap), given
+// as its centre and the squared distance from it below which an iterate is
+// surely inside. An empty trap has a negative limit, which no distance is
+// below.
+struct KnownTrap {
+  Point centre;
+  double limitSquared;
+};
+
+// Below this radius a trap is not worth checking at every step.
+constexpr double kMinKnownTrapRadius = 0x1p-20;
+// The loop's distance test is off by a few roundings of a relative 2^-53
+// (an underflow in a square is off by 2^-1074 at most, far below the
+// limit, which is at least kMinKnownTrapRadius squared): testing against a
+// slightly smaller radius keeps every iterate that passes inside the proven
+// disc.
+constexpr double kKnownTrapShrink = 1.0 - 0x1p-30;
+
+// The trap around the attracting cycle of the main cardioid (period 1, the
+// fixed point a = (1 - sqrt(1 - 4c)) / 2, multiplier 2a) or of the period-2
+// bulb (a = (-1 + sqrt(-3 - 4c)) / 2, multiplier 4(c + 1)), as large as
+// provesTrap accepts; empty elsewhere. The filters and the closed forms
+// need no care for rounding: they only propose a disc, and provesTrap,
+// which assumes nothing about it, decides.
+KnownTrap knownCycleTrap(double cr, double ci) {
+  const KnownTrap none{Point{0.0, 0.0}, -1.0};
+  if (!(std::fabs(cr) <= kTrapMaxC && std::fabs(ci) <= kTrapMaxC))
+    return none;
+  const double qx = cr - 0.25;
+  const double q = qx * qx + ci * ci;
+  const bool cardioid = q * (q + qx) < 0.25 * (ci * ci);
+  const bool bulb = (cr + 1.0) * (cr + 1.0) + ci * ci < 0.0625;
+  if (!cardioid && !bulb)
+    return none;
+
+  // The principal square root s of p + iq: 1 - 4c or -3 - 4c.
+  const double p = (cardioid ? 1.0 : -3.0) - 4.0 * cr;
+  const double q4 = -4.0 * ci;
+  const double modulus = std::sqrt(p * p + q4 * q4);
+  const double sx = std::sqrt(std::fmax(modulus + p, 0.0) * 0.5);
+  const double sy = std::copysign(std::sqrt(std::fmax(modulus - p, 0.0) * 0.5), q4);
+  const Point a = cardioid ? Point{(1.0 - sx) * 0.5, -sy * 0.5} : Point{(sx - 1.0) * 0.5, sy * 0.5};
+  const double multiplier =
+      cardioid ? 2.0 * std::sqrt(a.x * a.x + a.y * a.y) : 4.0 * std::sqrt((cr + 1.0) * (cr + 1.0) + ci * ci);
+  if (!(multiplier < kMaxMultiplier))
+    return none;
+
+  // The disc D(a, R) maps into about D(a, R(|multiplier| + R)): it holds
+  // for R up to about 1 - |multiplier|. Start at half of that, and shrink
+  // while the proof fails on the squared and rounding terms.
+  const miInteger period = cardioid ? 1 : 2;
+  for (double radius = (1.0 - multiplier) * 0.5; radius >= kMinKnownTrapRadius; radius *= 0.25) {
+    if (provesTrap(a, cr, ci, period, radius)) {
+      const double limit = radius * kKnownTrapShrink;
+      return KnownTrap{a, limit * limit};
+    }
   }
-  return (distanceBound(z, a) + r) * kRoundUp <= radius ? Trap::kProven : Trap::kNotYet;
+  return none;
 }
 
 // What the loop learnt from near returns: how close the next must come,
@@ -198,16 +270,10 @@ struct ReturnWatch {
   return false;
 }
 
-} // namespace
-
-miInteger qzEscapeStep(double cr, double ci, miInteger iterations) {
-  // A NaN in c makes z_1 hold a NaN, and F keeps a NaN in every iterate
-  // after it; the escape test is false for NaN, so the budget runs out.
-  // A finite c never produces a NaN: an iterate that passed the test has
-  // |x|, |y| <= 4, and one step from there stays finite.
-  if (std::isnan(cr) || std::isnan(ci))
-    return 0;
-
+// The iteration, with the checks of 1. and 2. and, when kKnownTrap, of 3.
+// One template for both, so the points outside the cardioid and the bulb
+// (most of them) do not pay for a distance test at every step.
+template <bool kKnownTrap> miInteger iterate(double cr, double ci, miInteger iterations, KnownTrap trap) {
   // The loop's state is kept in scalars, so that it stays in registers.
   double x = 0.0; // z_(n-1) at step n
   double y = 0.0;
@@ -227,6 +293,12 @@ miInteger qzEscapeStep(double cr, double ci, miInteger iterations) {
   for (miInteger n = 1; n < iterations; ++n) {
     if (y * y + x * x > kEscapeRadiusSquared)
       return n;
+    if constexpr (kKnownTrap) {
+      const double dx = x - trap.centre.x;
+      const double dy = y - trap.centre.y;
+      if (dx * dx + dy * dy < trap.limitSquared) [[unlikely]]
+        return 0;
+    }
     const miInteger index = n - 1;
     if ((bitsOf(x) ^ savedBitsX) < returnFilter) [[unlikely]] {
       if (returnedExactly(watch, x, y, savedX, savedY, index, savedAt))
@@ -253,4 +325,18 @@ miInteger qzEscapeStep(double cr, double ci, miInteger iterations) {
     y = nextY;
   }
   return 0;
+}
+
+} // namespace
+
+miInteger qzEscapeStep(double cr, double ci, miInteger iterations) {
+  // A NaN in c makes z_1 hold a NaN, and F keeps a NaN in every iterate
+  // after it; the escape test is false for NaN, so the budget runs out.
+  // A finite c never produces a NaN: an iterate that passed the test has
+  // |x|, |y| <= 4, and one step from there stays finite.
+  if (std::isnan(cr) || std::isnan(ci))
+    return 0;
+
+  const KnownTrap trap = knownCycleTrap(cr, ci);
+  return trap.limitSquared > 0.0 ? iterate<true>(cr, ci, iterations, trap) : iterate<false>(cr, ci, iterations, trap);
 }
