@@ -78,11 +78,12 @@ int run(const Options &options) {
   ImageMetadata metadata{options.scene, scene.instances[root].name, qzscene::describeNetwork(scene, root)};
 
   OutputFile output(options.output);
-  // Before the render, so that a missing module fails at once.
+  const auto network = qzscene::loadNetwork(scene, root);
+  // Before the render, so that a missing module fails at once, and after
+  // everything else that may fail, which then fails without its cost.
   std::optional<ImageModule> module;
   if (needsImageModule(options.output))
     module = loadImageModule(installed.libraries);
-  const auto network = qzscene::loadNetwork(scene, root);
 
   Progress progress(!options.quiet && !options.progress && isatty(STDERR_FILENO), options.progress);
   RenderStats stats;
@@ -132,7 +133,7 @@ int main(int argc, char **argv) {
     return run(options);
   } catch (const qzscene::SceneError &error) {
     std::fprintf(stderr, "%s\n", error.what());
-    return kFailure;
+    return error.fromCommandLine() ? kUsage : kFailure;
   } catch (const std::exception &error) {
     return fail(error.what());
   }
