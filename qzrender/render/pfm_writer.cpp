@@ -69,8 +69,8 @@ std::string writePfm(const std::string &file, const Image &image) {
   const int fd = ::open(file.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
   if (fd < 0)
     return std::strerror(errno);
-  const std::string header = std::string(image.channels == 1 ? "Pf" : "PF") + "\n" + std::to_string(image.width) +
-                             " " + std::to_string(image.height) + "\n-1.0\n";
+  const std::string header = std::string(image.channels == 1 ? "Pf" : "PF") + "\n" + std::to_string(image.width) + " " +
+                             std::to_string(image.height) + "\n-1.0\n";
   const bool written = writeAll(fd, header.data(), header.size()) && writeRows(fd, image);
   const int writeError = errno;
   const bool closed = ::close(fd) == 0;

@@ -1,0 +1,88 @@
+// qzrender starts without OpenImageIO: neither it nor libqzhost needs any of
+// its libraries, and libqzimageio, which writes through it, is loaded from
+// beside the executable only for the formats it writes. Without a usable
+// module those formats fail with a message naming the file, leaving no file
+// behind, while .pfm still renders.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "module_exports.h"
+#include "qzrender_run.h"
+#include "scene_folder.h"
+
+namespace {
+
+using namespace qztest;
+namespace fs = std::filesystem;
+
+bool namesOpenImageIO(const std::string &library) { return library.find("OpenImageIO") != std::string::npos; }
+
+TEST(ImageModule, OpenImageIOIsNoLibraryQzrenderStartsWith) {
+  for (const char *path : {QZRENDER_EXE, QZHOST_LIBRARY})
+    for (const std::string &library : importedModules(path))
+      EXPECT_FALSE(namesOpenImageIO(library)) << path << " needs " << library;
+  // The module does need it, which shows the reader finds such entries.
+  const std::set<std::string> moduleNeeds = importedModules(QZIMAGEIO_MODULE);
+  EXPECT_TRUE(std::any_of(moduleNeeds.begin(), moduleNeeds.end(), namesOpenImageIO));
+}
+
+enum class Module { Missing, NotALibrary, WithoutTheEntry };
+
+struct ModuleCase {
+  const char *name;
+  Module module;
+  std::string message; // {module} stands for the module's path; "..." ends a prefix
+};
+
+class BrokenImageModule : public ::testing::TestWithParam<ModuleCase> {};
+
+// A copy of qzrender in a tree of its own (bin/, lib/), with the module in
+// lib/ missing, not a library, or a library without the writer's entry.
+TEST_P(BrokenImageModule, FailsNamingItAndLeavesNoFile) {
+  SceneFolder tree;
+  fs::create_directories(tree.file("bin"));
+  fs::create_directories(tree.file("lib"));
+  fs::create_directories(tree.file("out"));
+  const std::string qzrender = tree.file("bin/qzrender");
+  fs::copy_file(QZRENDER_EXE, qzrender);
+  const std::string module = tree.file("lib/" + fs::path(QZIMAGEIO_MODULE).filename().string());
+  if (GetParam().module == Module::NotALibrary)
+    tree.write("lib/" + fs::path(module).filename().string(), std::string(256, 'x'));
+  if (GetParam().module == Module::WithoutTheEntry)
+    fs::copy_file(QZHOST_LIBRARY, module);
+
+  const auto renderTo = [&](const std::string &image) {
+    return runProgram(qzrender, {QZ_EXAMPLES_DIR "/gradient.mi", "-L", QZ_PLUGIN_DIR, "-I", QZ_DECLARATION_DIR, "--res",
+                                 "8", "6", "--quiet", "-o", tree.file("out/" + image)});
+  };
+  std::string expected = GetParam().message;
+  expected.replace(expected.find("{module}"), 8, module);
+  for (const char *image : {"image.exr", "image.png"}) {
+    const RunResult run = renderTo(image);
+    EXPECT_EQ(run.exitCode, 1) << image;
+    if (expected.size() > 3 && expected.compare(expected.size() - 3, 3, "...") == 0)
+      EXPECT_EQ(run.standardError.substr(0, expected.size() - 3), expected.substr(0, expected.size() - 3));
+    else
+      EXPECT_EQ(run.standardError, expected + "\n");
+    EXPECT_TRUE(fs::is_empty(tree.file("out"))) << image;
+  }
+
+  const RunResult pfm = renderTo("image.pfm");
+  EXPECT_EQ(pfm.exitCode, 0) << pfm.standardError;
+  EXPECT_TRUE(fs::exists(tree.file("out/image.pfm")));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, BrokenImageModule,
+    ::testing::Values(
+        ModuleCase{"Missing", Module::Missing,
+                   "qzrender: error: cannot load the image writer \"{module}\": cannot open shared object file: No "
+                   "such file or directory"},
+        ModuleCase{"NotALibrary", Module::NotALibrary,
+                   "qzrender: error: cannot load the image writer \"{module}\": ..."},
+        ModuleCase{"WithoutTheEntry", Module::WithoutTheEntry,
+                   "qzrender: error: cannot load the image writer \"{module}\": it does not export qzimageio_write"}),
+    [](const auto &caseInfo) { return std::string(caseInfo.param.name); });
+
+} // namespace
