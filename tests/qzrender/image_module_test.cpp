@@ -71,6 +71,11 @@ TEST_P(BrokenImageModule, FailsNamingItAndLeavesNoFile) {
   const RunResult pfm = renderTo("image.pfm");
   EXPECT_EQ(pfm.exitCode, 0) << pfm.standardError;
   EXPECT_TRUE(fs::exists(tree.file("out/image.pfm")));
+  // --version names OpenImageIO without loading it.
+  const RunResult version = runProgram(qzrender, {"--version"});
+  EXPECT_EQ(version.exitCode, 0);
+  EXPECT_EQ(version.standardOutput.rfind("qzrender ", 0), 0u) << version.standardOutput;
+  EXPECT_NE(version.standardOutput.find(" (OpenImageIO "), std::string::npos) << version.standardOutput;
 }
 
 INSTANTIATE_TEST_SUITE_P(
