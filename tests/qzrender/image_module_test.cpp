@@ -5,6 +5,7 @@
 // behind, while .pfm still renders.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 
 #include "module_exports.h"
@@ -34,6 +35,8 @@ struct ModuleCase {
   Module module;
   std::string message; // {module} stands for the module's path; "..." ends a prefix
 };
+
+void PrintTo(const ModuleCase &c, std::ostream *out) { *out << c.name; }
 
 class BrokenImageModule : public ::testing::TestWithParam<ModuleCase> {};
 

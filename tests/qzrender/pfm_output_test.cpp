@@ -128,6 +128,8 @@ struct ShaderCase {
   const char *header;
 };
 
+void PrintTo(const ShaderCase &c, std::ostream *out) { *out << c.name; }
+
 class PfmOutput : public ::testing::TestWithParam<ShaderCase> {};
 
 // The PFM holds the floats of the EXR (which keeps them as rendered), the

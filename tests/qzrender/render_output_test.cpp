@@ -235,6 +235,8 @@ struct FailureCase {
   std::string message; // {folder} likewise
 };
 
+void PrintTo(const FailureCase &c, std::ostream *out) { *out << c.name; }
+
 class Failures : public ::testing::TestWithParam<FailureCase> {};
 
 void replaceFolder(std::string &text, const std::string &folder) {
