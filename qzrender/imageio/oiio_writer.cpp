@@ -7,6 +7,7 @@
 #include <cstring>
 #include <exception>
 #include <string>
+#include <string_view>
 #include <type_traits>
 #include <vector>
 
@@ -68,7 +69,8 @@ std::string write(const QzImageioRequest &request) {
   return {};
 }
 
-const char *report(const std::string &message, char *errorText, size_t errorSize) {
+// Copies without allocating, so that it can report even a failed allocation.
+const char *report(std::string_view message, char *errorText, size_t errorSize) {
   if (errorText == nullptr || errorSize == 0)
     return "";
   const size_t length = std::min(message.size(), errorSize - 1);
@@ -83,13 +85,13 @@ extern "C" __attribute__((visibility("default"))) const char *qzimageio_write(co
                                                                               char *errorText, size_t errorSize) {
   if (request == nullptr)
     return report("no image request", errorText, errorSize);
-  if (request->interfaceVersion != QZIMAGEIO_INTERFACE_VERSION)
-    return report("the image writer speaks interface " + std::to_string(QZIMAGEIO_INTERFACE_VERSION) +
-                      ", qzrender interface " + std::to_string(request->interfaceVersion) +
-                      "; install the two from the same build",
-                  errorText, errorSize);
   // Nothing may unwind into the caller, which is C.
   try {
+    if (request->interfaceVersion != QZIMAGEIO_INTERFACE_VERSION)
+      return report("the image writer speaks interface " + std::to_string(QZIMAGEIO_INTERFACE_VERSION) +
+                        ", qzrender interface " + std::to_string(request->interfaceVersion) +
+                        "; install the two from the same build",
+                    errorText, errorSize);
     const std::string error = write(*request);
     return error.empty() ? nullptr : report(error, errorText, errorSize);
   } catch (const std::exception &exception) {

@@ -8,7 +8,9 @@
 #include <algorithm>
 #include <filesystem>
 
+#include "dynamic_library.h"
 #include "module_exports.h"
+#include "qzimageio/write_request.h"
 #include "qzrender_run.h"
 #include "scene_folder.h"
 
@@ -26,6 +28,38 @@ TEST(ImageModule, OpenImageIOIsNoLibraryQzrenderStartsWith) {
   // The module does need it, which shows the reader finds such entries.
   const std::set<std::string> moduleNeeds = importedModules(QZIMAGEIO_MODULE);
   EXPECT_TRUE(std::any_of(moduleNeeds.begin(), moduleNeeds.end(), namesOpenImageIO));
+}
+
+// The module's entry, called as qzrender calls it: every failure comes back
+// as text in the caller's buffer, cut to fit, never as an exception.
+TEST(ImageModule, ReportsFailuresAsText) {
+  DynamicLibrary module(QZIMAGEIO_MODULE);
+  ASSERT_TRUE(module.loaded()) << module.error();
+  const auto write = module.symbol<QzImageioWrite *>(QZIMAGEIO_WRITE_ENTRY);
+  ASSERT_NE(write, nullptr);
+  SceneFolder folder;
+  const float pixel = 0.5f;
+  const std::string missingFolder = folder.file("no/image.exr");
+  QzImageioRequest request{};
+  request.interfaceVersion = QZIMAGEIO_INTERFACE_VERSION;
+  request.encoding = QZIMAGEIO_FLOAT_DATA;
+  request.path = missingFolder.c_str();
+  request.formatName = "image.exr";
+  request.pixels = &pixel;
+  request.width = request.height = request.channels = 1;
+  request.fullWidth = request.fullHeight = 1;
+  char error[256];
+  EXPECT_NE(write(&request, error, sizeof error), nullptr);
+  EXPECT_NE(std::string(error).find("image.exr"), std::string::npos) << error;
+
+  request.interfaceVersion = QZIMAGEIO_INTERFACE_VERSION + 1;
+  EXPECT_EQ(write(&request, error, sizeof error), error);
+  EXPECT_EQ(std::string(error), "the image writer speaks interface " + std::to_string(QZIMAGEIO_INTERFACE_VERSION) +
+                                    ", qzrender interface " + std::to_string(QZIMAGEIO_INTERFACE_VERSION + 1) +
+                                    "; install the two from the same build");
+  char shortError[8];
+  EXPECT_EQ(write(&request, shortError, sizeof shortError), shortError);
+  EXPECT_STREQ(shortError, "the ima");
 }
 
 enum class Module { Missing, NotALibrary, WithoutTheEntry };
