@@ -1,5 +1,6 @@
 #include "install_paths.h"
 
+#include <algorithm>
 #include <filesystem>
 
 namespace qzrender {
@@ -7,8 +8,11 @@ namespace {
 
 void addIfFolder(std::vector<std::string> &list, const std::filesystem::path &folder) {
   std::error_code error;
-  if (std::filesystem::is_directory(folder, error))
-    list.push_back(folder.lexically_normal().string());
+  if (!std::filesystem::is_directory(folder, error))
+    return;
+  const std::string normal = folder.lexically_normal().string();
+  if (std::find(list.begin(), list.end(), normal) == list.end())
+    list.push_back(normal);
 }
 
 } // namespace
@@ -27,6 +31,8 @@ InstalledFolders installedFolders() {
   addIfFolder(folders.plugins, bin / ".." / "plugins");
   addIfFolder(folders.declarations, bin / QZ_INSTALLED_DECLARATIONS);
   addIfFolder(folders.declarations, bin / ".." / "declarations");
+  addIfFolder(folders.libraries, bin / QZ_INSTALLED_LIBRARIES);
+  addIfFolder(folders.libraries, bin / QZ_BUILD_LIBRARIES);
   return folders;
 }
 

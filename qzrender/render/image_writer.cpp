@@ -1,17 +1,17 @@
 #include "image_writer.h"
 
-#include <OpenImageIO/imageio.h>
-
 #include <algorithm>
+#include <cstdint>
 #include <filesystem>
 #include <stdexcept>
 
+#include "pfm_writer.h"
 #include "srgb.h"
 
 namespace qzrender {
 namespace {
 
-enum class Encoding { FloatData, Look8 };
+enum class Encoding { FloatData, Look8, PortableFloatMap };
 
 std::string lowerExtension(const std::string &path) {
   std::string extension = std::filesystem::path(path).extension().string();
@@ -28,6 +28,10 @@ bool encodingOf(const std::string &path, Encoding *encoding) {
   }
   if (extension == ".png") {
     *encoding = Encoding::Look8;
+    return true;
+  }
+  if (extension == ".pfm") {
+    *encoding = Encoding::PortableFloatMap;
     return true;
   }
   return false;
@@ -50,58 +54,57 @@ std::string checkImageName(const std::string &path) {
     return {};
   const std::string extension = lowerExtension(path);
   return (extension.empty() ? std::string("no file extension") : "unsupported file type \"" + extension + "\"") +
-         " (qzrender writes .exr, .tif, .tiff and .png)";
+         " (qzrender writes .exr, .tif, .tiff, .png and .pfm)";
+}
+
+bool needsImageModule(const std::string &formatName) {
+  Encoding encoding;
+  return encodingOf(formatName, &encoding) && encoding != Encoding::PortableFloatMap;
 }
 
 void writeImage(const std::string &file, const std::string &formatName, const Image &image,
-                const RenderSettings &settings, const ImageMetadata &metadata) {
+                const RenderSettings &settings, const ImageMetadata &metadata, const ImageModule *module) {
   Encoding encoding;
   if (!encodingOf(formatName, &encoding))
     throw std::runtime_error(checkImageName(formatName));
-  const OIIO::TypeDesc type = encoding == Encoding::FloatData ? OIIO::TypeDesc::FLOAT : OIIO::TypeDesc::UINT8;
-
-  OIIO::ImageSpec layout(image.width, image.height, image.channels, type);
-  layout.channelnames =
-      image.channels == 4 ? std::vector<std::string>{"R", "G", "B", "A"} : std::vector<std::string>{"Y"};
-  layout.alpha_channel = image.channels == 4 ? 3 : -1;
-  if (encoding == Encoding::FloatData) {
-    layout.x = settings.region.x0;
-    layout.y = settings.region.y0;
-    layout.full_x = 0;
-    layout.full_y = 0;
-    layout.full_width = settings.width;
-    layout.full_height = settings.height;
-    layout.attribute("compression", "zip");
-    layout.attribute("oiio:ColorSpace", "Linear");
-  } else {
-    layout.attribute("oiio:ColorSpace", "sRGB");
+  const std::string failure = "cannot write \"" + formatName + "\": ";
+  if (encoding == Encoding::PortableFloatMap) {
+    if (const std::string error = writePfm(file, image); !error.empty())
+      throw std::runtime_error(failure + error);
+    return;
   }
-  layout.attribute("Software", "qzrender " QZ_VERSION);
-  layout.attribute("DocumentName", metadata.scene);
+  if (module == nullptr || module->write == nullptr)
+    throw std::runtime_error(failure + "the image writer is not loaded");
+
+  std::vector<uint8_t> bytes;
+  if (encoding == Encoding::Look8)
+    bytes = encodeLook(image);
   // TIFF keeps only its standard tags, so the description carries it all.
-  layout.attribute("ImageDescription", "scene " + metadata.scene + ", shader " + metadata.shader + ", " +
-                                           std::to_string(settings.samples) + "x" + std::to_string(settings.samples) +
-                                           " samples\n" + metadata.parameters);
-  layout.attribute("qzrender:scene", metadata.scene);
-  layout.attribute("qzrender:shader", metadata.shader);
-  layout.attribute("qzrender:parameters", metadata.parameters);
-  layout.attribute("qzrender:samples", settings.samples);
-
-  auto output = OIIO::ImageOutput::create(formatName);
-  if (!output)
-    throw std::runtime_error("cannot write \"" + formatName + "\": " + OIIO::geterror());
-  if (!output->open(file, layout))
-    throw std::runtime_error("cannot write \"" + formatName + "\": " + output->geterror());
-  bool written;
-  if (encoding == Encoding::FloatData) {
-    written = output->write_image(OIIO::TypeDesc::FLOAT, image.pixels.data());
-  } else {
-    const std::vector<uint8_t> bytes = encodeLook(image);
-    written = output->write_image(OIIO::TypeDesc::UINT8, bytes.data());
-  }
-  const bool closed = output->close();
-  if (!written || !closed)
-    throw std::runtime_error("cannot write \"" + formatName + "\": " + output->geterror());
+  const std::string description = "scene " + metadata.scene + ", shader " + metadata.shader + ", " +
+                                  std::to_string(settings.samples) + "x" + std::to_string(settings.samples) +
+                                  " samples\n" + metadata.parameters;
+  QzImageioRequest request{};
+  request.interfaceVersion = QZIMAGEIO_INTERFACE_VERSION;
+  request.encoding = encoding == Encoding::FloatData ? QZIMAGEIO_FLOAT_DATA : QZIMAGEIO_SRGB8;
+  request.path = file.c_str();
+  request.formatName = formatName.c_str();
+  request.pixels = encoding == Encoding::FloatData ? static_cast<const void *>(image.pixels.data()) : bytes.data();
+  request.width = image.width;
+  request.height = image.height;
+  request.channels = image.channels;
+  request.x = settings.region.x0;
+  request.y = settings.region.y0;
+  request.fullWidth = settings.width;
+  request.fullHeight = settings.height;
+  request.samples = settings.samples;
+  request.software = "qzrender " QZ_VERSION;
+  request.scene = metadata.scene.c_str();
+  request.shader = metadata.shader.c_str();
+  request.parameters = metadata.parameters.c_str();
+  request.description = description.c_str();
+  char error[1024];
+  if (const char *why = module->write(&request, error, sizeof error))
+    throw std::runtime_error(failure + why);
 }
 
 } // namespace qzrender

@@ -35,10 +35,10 @@ std::string Token::describe() const {
   }
 }
 
-Lexer::Lexer(std::string text, std::shared_ptr<const std::string> file, int firstLine)
-    : text_(std::move(text)), file_(std::move(file)), line_(firstLine) {}
+Lexer::Lexer(std::string text, std::shared_ptr<const std::string> file, int firstLine, bool commandLine)
+    : text_(std::move(text)), file_(std::move(file)), line_(firstLine), commandLine_(commandLine) {}
 
-Location Lexer::here() const { return Location{file_, line_, column_}; }
+Location Lexer::here() const { return Location{file_, line_, column_, commandLine_}; }
 
 void Lexer::fail(const Location &at, const std::string &message) const { throw SceneError(at, message); }
 

@@ -27,7 +27,8 @@ struct Token {
 
 class Lexer {
 public:
-  Lexer(std::string text, std::shared_ptr<const std::string> file, int firstLine = 1);
+  // `commandLine`: the text is a command-line value, and so are its locations.
+  Lexer(std::string text, std::shared_ptr<const std::string> file, int firstLine = 1, bool commandLine = false);
   Token next();
 
 private:
@@ -46,6 +47,7 @@ private:
   size_t at_ = 0;
   int line_;
   int column_ = 1;
+  bool commandLine_;
 };
 
 } // namespace qzscene

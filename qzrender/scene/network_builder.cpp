@@ -9,7 +9,7 @@ namespace qzscene {
 namespace {
 
 Location optionLocation(const std::string &text) {
-  return Location{std::make_shared<const std::string>(shownText(text)), 0, 0};
+  return Location{std::make_shared<const std::string>(shownText(text)), 0, 0, true};
 }
 
 // Where a parameter of an instance got its value: the assignment, or the

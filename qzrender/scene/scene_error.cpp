@@ -15,6 +15,6 @@ std::string shownText(const std::string &text) {
 }
 
 SceneError::SceneError(const Location &where, const std::string &message)
-    : std::runtime_error(where.describe() + ": error: " + message) {}
+    : std::runtime_error(where.describe() + ": error: " + message), fromCommandLine_(where.commandLine) {}
 
 } // namespace qzscene

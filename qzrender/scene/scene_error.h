@@ -13,6 +13,7 @@ struct Location {
   std::shared_ptr<const std::string> file; // as named to the user
   int line = 0;                            // from 1; 0 for text that is no file (a command-line value)
   int column = 0;                          // from 1, in bytes
+  bool commandLine = false;                // text given on the command line, not read from a scene file
 
   std::string describe() const; // "FILE:LINE:COLUMN", or just the name for line 0
 };
@@ -24,6 +25,11 @@ std::string shownText(const std::string &text);
 class SceneError : public std::runtime_error {
 public:
   SceneError(const Location &where, const std::string &message);
+  // A mistake in a command-line option (--param, --shader), not in a file.
+  bool fromCommandLine() const { return fromCommandLine_; }
+
+private:
+  bool fromCommandLine_;
 };
 
 } // namespace qzscene

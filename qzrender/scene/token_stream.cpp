@@ -41,7 +41,7 @@ TokenStream::TokenStream(const std::string &path, SearchPath includes) : include
 
 TokenStream::TokenStream(std::string text, const std::string &name) : includesAllowed_(false) {
   auto file = std::make_shared<const std::string>(name);
-  sources_.push_back(Source{Lexer(std::move(text), file, 0), name});
+  sources_.push_back(Source{Lexer(std::move(text), file, 0, true), name});
 }
 
 void TokenStream::push(const std::string &path, const Location *from) {

@@ -21,8 +21,8 @@ class TokenStream {
 public:
   // A scene file; `$include` names are searched in `includes`.
   TokenStream(const std::string &path, SearchPath includes);
-  // Text that is no file (a command-line value), named `name` in messages;
-  // `$include` is not allowed in it.
+  // Text that is no file (a command-line value), named `name` in messages,
+  // which count as command-line mistakes; `$include` is not allowed in it.
   TokenStream(std::string text, const std::string &name);
 
   Token next();

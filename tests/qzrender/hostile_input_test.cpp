@@ -247,10 +247,9 @@ std::vector<HostileCase> cases() {
           "InfinityValue", [] { return withFractalValue("top", "inf"); }, "takes a scalar, found \"inf\""),
       sceneCase(
           "NegativeInfinityValue", [] { return withFractalValue("bottom", "-inf"); }, "unexpected character '-'"),
-      sceneCase("NaNOverride", [] { return kValidScene; }, "takes a scalar, found \"nan\"",
-                {"--param", "fractal.left=nan"}),
-      sceneCase("LongOverride", [] { return kValidScene; }, "number is longer than 64 characters",
-                {"--param", "fractal.left=" + std::string(100000, '1')}),
+      optionCase("NaNOverride", {"--param", "fractal.left=nan"}, "takes a scalar, found \"nan\""),
+      optionCase("LongOverride", {"--param", "fractal.left=" + std::string(100000, '1')},
+                 "number is longer than 64 characters"),
       sceneCase(
           "ExponentialNetwork", [] { return exponentialNetwork(40); }, "shaders for every sample"),
       sceneCase("ConnectionsNestedTooDeep", chainsEndToEnd, "connections below \"b0\" nest 82 shaders deep",

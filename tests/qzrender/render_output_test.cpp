@@ -235,6 +235,8 @@ struct FailureCase {
   std::string message; // {folder} likewise
 };
 
+void PrintTo(const FailureCase &c, std::ostream *out) { *out << c.name; }
+
 class Failures : public ::testing::TestWithParam<FailureCase> {};
 
 void replaceFolder(std::string &text, const std::string &folder) {
@@ -281,7 +283,30 @@ INSTANTIATE_TEST_SUITE_P(
         FailureCase{"BadOption",
                     {"{folder}/broken.mi", "-o", "{folder}/out.exr", "--samples", "0"},
                     2,
-                    "qzrender: error: --samples: 0 is outside 1 to 64"}),
+                    "qzrender: error: --samples: 0 is outside 1 to 64"},
+        // Mistakes in --shader and --param show only once the scene is read,
+        // but are the command line's all the same.
+        FailureCase{"UnknownShader",
+                    {QZ_EXAMPLES_DIR "/gradient.mi", "-o", "{folder}/out.exr", "--shader", "ramp"},
+                    2,
+                    "--shader ramp: error: the scene has no shader instance \"ramp\""},
+        FailureCase{"ParamUnknownInstance",
+                    {QZ_EXAMPLES_DIR "/gradient.mi", "-o", "{folder}/out.exr", "--param", "ramp.iterations=5"},
+                    2,
+                    "--param ramp.iterations=5: error: the scene has no shader instance \"ramp\""},
+        FailureCase{"ParamUnknownParameter",
+                    {QZ_EXAMPLES_DIR "/gradient.mi", "-o", "{folder}/out.exr", "--param", "fractal.budget=5"},
+                    2,
+                    "--param fractal.budget=5: error: shader \"qzFractalMandelbrot\" has no parameter \"budget\""},
+        FailureCase{"ParamWrongValue",
+                    {QZ_EXAMPLES_DIR "/gradient.mi", "-o", "{folder}/out.exr", "--param", "fractal.iterations=1.5"},
+                    2,
+                    "--param fractal.iterations=1.5: error: parameter \"iterations\" takes an integer, found 1.5"},
+        FailureCase{"ParamRefusedOnLoad",
+                    {QZ_EXAMPLES_DIR "/gradient.mi", "-o", "{folder}/out.exr", "--param", "fractal.texSpace=64"},
+                    2,
+                    "--param fractal.texSpace=64: error: texture space 64 is not served: qzrender gives every sample "
+                    "texture spaces 0 to 63"}),
     [](const auto &caseInfo) { return std::string(caseInfo.param.name); });
 
 } // namespace

@@ -35,6 +35,11 @@ std::string takeFile(const std::filesystem::path &path) {
 } // namespace
 
 RunResult runQzrender(const std::vector<std::string> &arguments, const std::vector<std::string> &environment) {
+  return runProgram(QZRENDER_EXE, arguments, environment);
+}
+
+RunResult runProgram(const std::string &executable, const std::vector<std::string> &arguments,
+                     const std::vector<std::string> &environment) {
   namespace fs = std::filesystem;
   static int runs = 0;
   const fs::path stem =
@@ -42,7 +47,7 @@ RunResult runQzrender(const std::vector<std::string> &arguments, const std::vect
   std::string command = environment.empty() ? "" : "env ";
   for (const std::string &setting : environment)
     command.append(shellQuoted(setting)).append(" ");
-  command.append(shellQuoted(QZRENDER_EXE));
+  command.append(shellQuoted(executable));
   for (const std::string &argument : arguments)
     command.append(" ").append(shellQuoted(argument));
   command.append(" </dev/null >").append(shellQuoted(stem.string() + ".out"));
