@@ -14,7 +14,7 @@
 namespace {
 
 qzrender::Image colourImage(int size) {
-  qzrender::Image image{size, size, 4, std::vector<float>(static_cast<size_t>(size) * size * 4)};
+  qzrender::Image image{size, size, 4, qzrender::PixelBuffer(static_cast<size_t>(size) * size * 4)};
   for (size_t i = 0; i < image.pixels.size(); ++i)
     image.pixels[i] = static_cast<float>(i % 4099) / 4099.0f;
   return image;

@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "large_page_allocator.h"
+
 namespace qzrender {
 
 // Pixels, inclusive, top-left origin.
@@ -21,10 +23,13 @@ struct RenderSettings {
   int threads = 1;
 };
 
+// Image memory: large buffers in huge pages (large_page_allocator.h).
+using PixelBuffer = std::vector<float, LargePageAllocator<float>>;
+
 // The computed region's pixels, row 0 at the top, channels interleaved.
 struct Image {
   int width = 0, height = 0, channels = 1;
-  std::vector<float> pixels;
+  PixelBuffer pixels;
 };
 
 } // namespace qzrender

@@ -62,7 +62,7 @@ TEST(PfmWriter, ScalarIsItsOneChannelBitForBit) {
 TEST(PfmWriter, RowsSpanningSeveralWritesKeepTheirOrder) {
   SceneFolder folder;
   const int width = 1000, height = 300;
-  Image image{width, height, 4, std::vector<float>(static_cast<size_t>(width) * height * 4)};
+  Image image{width, height, 4, qzrender::PixelBuffer(static_cast<size_t>(width) * height * 4)};
   for (size_t i = 0; i < image.pixels.size(); ++i)
     image.pixels[i] = static_cast<float>(i);
   const std::string bytes = written(folder, image);
