@@ -14,7 +14,9 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-scripts/install-deps.sh
+# The Linux chains start once their packages are in; the Windows chain
+# installs MinGW-w64 and Wine meanwhile.
+scripts/install-deps.sh --linux
 
 linux() {
   cmake --preset release
@@ -25,6 +27,7 @@ linux() {
 }
 
 windows() {
+  scripts/install-deps.sh --windows
   # Wine makes its prefix while the DLLs compile.
   scripts/wine-run.sh --prepare &
   local prefix=$!
