@@ -2,26 +2,41 @@
 # Installs, with apt-get, whatever this machine lacks to build and test the
 # project. Safe to run again: packages already present are left alone.
 #
-#   scripts/install-deps.sh           what the build and the tests need
-#   scripts/install-deps.sh --bench   also what bench/compare-renders.sh runs:
-#                                     hyperfine and the peer renderers
+#   scripts/install-deps.sh             what the build and the tests need
+#   scripts/install-deps.sh --bench     also what bench/compare-renders.sh
+#                                       runs: hyperfine and the peer renderers
+#   scripts/install-deps.sh --linux     only what the Linux builds need
+#   scripts/install-deps.sh --windows   only what the Windows build needs
+#
+# The last two split the first so that scripts/test.sh can start compiling
+# for Linux while the Windows tool chain and Wine, the larger half of the
+# download, are still being installed.
 set -euo pipefail
 
-packages=(
+linux=(
   cmake ninja-build g++ make
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   # qzrender's image output
   libopenimageio-dev openimageio-tools
-  # the Windows x64 build: MinGW-w64 (posix threads, for std::thread) and
-  # Wine to run its tests
-  g++-mingw-w64-x86-64-posix wine64
   # the sanitizer and fuzz presets: clang with its sanitizer and libFuzzer
   # runtimes, and llvm-symbolizer for readable reports
   clang-14 libclang-rt-14-dev llvm-14
 )
-if [ "${1:-}" = "--bench" ]; then
-  packages+=(hyperfine gmic povray)
-fi
+# The Windows x64 build: MinGW-w64 (posix threads, for std::thread) and Wine
+# to run its tests; the cross build compiles GoogleTest from its sources.
+windows=(g++-mingw-w64-x86-64-posix wine64)
+bench=(hyperfine gmic povray)
+
+case "${1:-}" in
+"") packages=("${linux[@]}" "${windows[@]}") ;;
+--bench) packages=("${linux[@]}" "${windows[@]}" "${bench[@]}") ;;
+--linux) packages=("${linux[@]}") ;;
+--windows) packages=(cmake ninja-build googletest "${windows[@]}") ;;
+*)
+  echo "usage: $0 [--bench | --linux | --windows]" >&2
+  exit 2
+  ;;
+esac
 
 missing=()
 for package in "${packages[@]}"; do
